@@ -1,0 +1,196 @@
+#include "app/logic/window_layout.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+LayoutRect StartPlacement(const WindowRect& stored, int width, int height, const LayoutRect& workArea,
+                          int vScrollWidth, int hScrollHeight) {
+  if (!stored.IsEmpty()) return {stored.left, stored.top, stored.right, stored.bottom};
+  LayoutRect r;
+  r.right = workArea.right - vScrollWidth;
+  r.bottom = workArea.bottom - hScrollHeight;
+  r.left = r.right - width;
+  r.top = r.bottom - height;
+  return r;
+}
+
+SizeShortfall MinimumClientShortfall(int clientWidth, int clientHeight, int margin) {
+  int need = 2 * std::max(margin, 0) + 1;
+  return {std::max(0, need - clientWidth), std::max(0, need - clientHeight)};
+}
+
+int ZeroFractionGrowth(int clientHeight, const std::vector<float>& fractions) {
+  if (fractions.size() <= 1) return 0;
+  int zero = 0;
+  for (float f : fractions)
+    if (static_cast<int>(static_cast<float>(clientHeight) * f) == 0) ++zero;
+  return zero * kZeroViewGrowth;
+}
+
+namespace {
+
+// Strips between consecutive views, across the views' width.
+void AddStrips(ViewStack* s) {
+  s->strips.clear();
+  for (size_t i = 0; i + 1 < s->views.size(); ++i) {
+    const LayoutRect& a = s->views[i];
+    const LayoutRect& b = s->views[i + 1];
+    s->strips.push_back({a.left, a.bottom, a.right, b.top});
+  }
+}
+
+// The shared stacking walk: `heightOf(i)` gives view i's wanted height.
+template <class HeightOf>
+ViewStack Stack(int clientWidth, int clientHeight, int margin, size_t count, HeightOf heightOf) {
+  ViewStack s;
+  int bottomLimit = clientHeight - margin;
+  int top = margin;
+  for (size_t i = 0; i < count; ++i) {
+    int bottom = top + heightOf(i);
+    if (i + 1 == count || bottom > bottomLimit) bottom = bottomLimit;
+    // A view never turns upside down, whatever the fractions say.
+    if (bottom < top) bottom = top;
+    s.views.push_back({margin, top, clientWidth - margin, bottom});
+    top = std::min(bottom + kViewGap, bottomLimit);
+  }
+  AddStrips(&s);
+  return s;
+}
+
+}  // namespace
+
+ViewStack StackAtStart(int clientWidth, int clientHeight, int margin, const std::vector<float>& fractions) {
+  return Stack(clientWidth, clientHeight, margin, fractions.size(), [&](size_t i) {
+    return std::max(1, static_cast<int>(static_cast<float>(clientHeight) * fractions[i]));
+  });
+}
+
+ViewStack ResizeViews(int lastWidth, int lastHeight, int newWidth, int newHeight, int margin,
+                      const std::vector<LayoutRect>& current, const std::vector<float>& fractions) {
+  ViewStack s;
+  size_t n = std::min(current.size(), fractions.size());
+  if (2 * margin >= newWidth || 2 * margin >= newHeight) {
+    s.views.assign(n, LayoutRect{});
+    AddStrips(&s);
+    return s;
+  }
+  // Views hidden by a too-small window come back through a full re-stack, even when only
+  // the width grew back.
+  bool anyHidden = std::any_of(current.begin(), current.begin() + static_cast<long>(n),
+                               [](const LayoutRect& r) { return r.IsEmpty() && r == LayoutRect{}; });
+  if (newHeight == lastHeight && newWidth != lastWidth && !anyHidden) {
+    for (size_t i = 0; i < n; ++i) {
+      LayoutRect r = current[i];
+      r.right = newWidth - margin;
+      s.views.push_back(r);
+    }
+    AddStrips(&s);
+    return s;
+  }
+  if (n == 1) {
+    s.views.push_back({margin, margin, newWidth - margin, newHeight - margin});
+    return s;
+  }
+  return Stack(newWidth, newHeight, margin, n, [&](size_t i) {
+    return static_cast<int>(static_cast<float>(newHeight) * fractions[i]);
+  });
+}
+
+ViewStack StackKeepingHeights(int clientWidth, int clientHeight, int margin, const std::vector<int>& heights) {
+  ViewStack s;
+  int bottomLimit = clientHeight - margin;
+  int top = margin;
+  for (size_t i = 0; i < heights.size(); ++i) {
+    int bottom = std::min(top + heights[i], bottomLimit);
+    if (bottom < top) bottom = top;
+    s.views.push_back({margin, top, clientWidth - margin, bottom});
+    top = std::min(bottom + kViewGap, bottomLimit);
+  }
+  AddStrips(&s);
+  return s;
+}
+
+std::vector<float> Fractions(const std::vector<LayoutRect>& views, int clientHeight) {
+  std::vector<float> f;
+  for (const auto& v : views)
+    f.push_back(clientHeight > 0 ? static_cast<float>(v.Height()) / static_cast<float>(clientHeight) : 0.0f);
+  return f;
+}
+
+int NaturalViewHeight(bool title, int titleFontHeight, bool text, int rateFontHeight, bool graph) {
+  return (title ? titleFontHeight + 3 : 0) + (text ? rateFontHeight + 3 : 0) + (graph ? kNewViewGraphHeight : 0);
+}
+
+LayoutRect GrowForAddedView(const LayoutRect& window, int naturalHeight) {
+  LayoutRect r = window;
+  int growth = naturalHeight + 3;
+  r.top -= growth;
+  if (r.top < 0) {
+    r.bottom += -r.top;
+    r.top = 0;
+  }
+  return r;
+}
+
+LayoutRect ShrinkForRemovedView(const LayoutRect& window, int removedHeight) {
+  LayoutRect r = window;
+  r.top += removedHeight + kViewGap;
+  if (r.top > r.bottom) r.top = r.bottom;
+  return r;
+}
+
+int StripAt(const ViewStack& stack, int x, int y) {
+  for (size_t i = 0; i < stack.strips.size(); ++i)
+    if (stack.strips[i].Contains(x, y)) return static_cast<int>(i);
+  return -1;
+}
+
+SeparatorDrag BeginSeparatorDrag(const ViewStack& stack, int x, int y) {
+  SeparatorDrag d;
+  int strip = StripAt(stack, x, y);
+  if (strip < 0 || static_cast<size_t>(strip) + 1 >= stack.views.size()) return d;
+  const LayoutRect& s = stack.strips[strip];
+  const LayoutRect& upper = stack.views[strip];
+  const LayoutRect& lower = stack.views[strip + 1];
+  // The views that border the strip exactly; a stack out of step with its strips is not dragged.
+  if (upper.bottom != s.top || lower.top != s.bottom) return d;
+  d.strip = strip;
+  d.minTop = upper.top + kDragUpperLimit;
+  d.maxTop = lower.bottom - kDragLowerLimit;
+  if (d.maxTop < d.minTop) d.maxTop = d.minTop;
+  return d;
+}
+
+bool DragSeparatorTo(ViewStack* stack, const SeparatorDrag& drag, int y) {
+  if (drag.strip < 0 || static_cast<size_t>(drag.strip) + 1 >= stack->views.size()) return false;
+  LayoutRect& s = stack->strips[drag.strip];
+  int top = std::clamp(y, drag.minTop, drag.maxTop);
+  int dy = top - s.top;
+  if (dy == 0) return false;
+  s.top += dy;
+  s.bottom += dy;
+  stack->views[drag.strip].bottom = s.top;
+  stack->views[drag.strip + 1].top = s.bottom;
+  return true;
+}
+
+uint8_t LayeredAlpha(int percent) {
+  int p = std::clamp(percent, 0, 100);
+  return static_cast<uint8_t>((100 - p) * 255 / 100);
+}
+
+int EffectiveTransparency(bool semiTransparent, int transparentPercent) {
+  return semiTransparent ? transparentPercent : 0;
+}
+
+uint32_t LayeredExStyle(uint32_t exStyle, bool clickThrough) {
+  exStyle |= kExLayered;
+  if (clickThrough)
+    exStyle |= kExTransparent;
+  else
+    exStyle &= ~kExTransparent;
+  return exStyle;
+}
+
+}  // namespace vantrel

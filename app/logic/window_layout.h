@@ -1,0 +1,113 @@
+#pragma once
+// The main window's geometry rules without a window: where it goes at start, how the rate
+// views are stacked inside it, what a resize, an added or removed view and a dragged
+// separator do, and the layered-window numbers. The Win32 code measures, calls these and
+// moves windows to the answers.
+#include <cstdint>
+#include <vector>
+
+#include "settings/options.h"
+
+namespace vantrel {
+
+// A rectangle in pixels (client or screen coordinates as the caller says).
+struct LayoutRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool IsEmpty() const { return right <= left || bottom <= top; }
+  bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+  bool operator==(const LayoutRect&) const = default;
+};
+
+// Views are two pixels apart; the strip between them is what the user drags.
+constexpr int kViewGap = 2;
+// A dragged separator stays this far from the upper view's top and the lower view's bottom.
+constexpr int kDragUpperLimit = 1;
+constexpr int kDragLowerLimit = 3;
+// The room a view whose stored fraction gives no pixels gets at start.
+constexpr int kZeroViewGrowth = 3;
+// Height of a new view's graph band.
+constexpr int kNewViewGraphHeight = 100;
+
+// The stacked views (top to bottom, in adapter-list order) and the strips between them.
+struct ViewStack {
+  std::vector<LayoutRect> views;
+  std::vector<LayoutRect> strips;  // strips[i] lies between views[i] and views[i + 1]
+};
+
+// Start placement: the stored rectangle, or with none a window of the given size in the
+// bottom-right corner of the work area, clear of a vertical scroll bar's width on the right
+// and a horizontal scroll bar's height at the bottom.
+LayoutRect StartPlacement(const WindowRect& stored, int width, int height, const LayoutRect& workArea,
+                          int vScrollWidth, int hScrollHeight);
+
+// How much the window must grow (width, height) so the client area is at least
+// 2 x margin + 1 pixels each way.
+struct SizeShortfall {
+  int dx = 0;
+  int dy = 0;
+};
+SizeShortfall MinimumClientShortfall(int clientWidth, int clientHeight, int margin);
+
+// At start with more than one view: 3 pixels more window height for every view whose
+// fraction of the client height gives 0 pixels.
+int ZeroFractionGrowth(int clientHeight, const std::vector<float>& fractions);
+
+// Start stacking inside the client area shrunk by the margin: each view max(1, height x
+// fraction) high, the last (or one that would pass the bottom) ending at the bottom, the
+// next starting 2 pixels lower (never below the bottom).
+ViewStack StackAtStart(int clientWidth, int clientHeight, int margin, const std::vector<float>& fractions);
+
+// What WM_SIZE does to the views (`current` as they are now, in order; `fractions` theirs).
+// A window no larger than twice the margin each way gets empty view rectangles; a change of
+// width only keeps each view's top and bottom; one view fills the shrunk area; otherwise the
+// views are stacked by their fractions. Fractions never change here.
+ViewStack ResizeViews(int lastWidth, int lastHeight, int newWidth, int newHeight, int margin,
+                      const std::vector<LayoutRect>& current, const std::vector<float>& fractions);
+
+// Stacks views of the given heights from the top margin, 2 pixels apart, each bottom kept
+// within height - margin (used after a view was added or removed).
+ViewStack StackKeepingHeights(int clientWidth, int clientHeight, int margin, const std::vector<int>& heights);
+
+// Each view's height as a fraction of the client height (0 when the client has no height).
+std::vector<float> Fractions(const std::vector<LayoutRect>& views, int clientHeight);
+
+// Natural height of a new view: title and text bands at their fonts' height + 3, a
+// 100-pixel graph.
+int NaturalViewHeight(bool title, int titleFontHeight, bool text, int rateFontHeight, bool graph);
+
+// The window rectangle after a view of natural height h was added: it grows upward by h + 3;
+// where that would pass the screen's top (0), the top stops at 0 and the bottom grows by the
+// rest.
+LayoutRect GrowForAddedView(const LayoutRect& window, int naturalHeight);
+// After a view of height h was removed: the top comes down by h + 2.
+LayoutRect ShrinkForRemovedView(const LayoutRect& window, int removedHeight);
+
+// The separator being dragged: the upper view's top and the lower view's bottom bound it.
+struct SeparatorDrag {
+  int strip = -1;     // index into the strips (and of the upper view)
+  int minTop = 0;     // upper view's top + 1
+  int maxTop = 0;     // lower view's bottom - 3
+};
+// Starts dragging the strip under (x, y); strip -1 when the point is on none.
+SeparatorDrag BeginSeparatorDrag(const ViewStack& stack, int x, int y);
+// Moves the dragged strip so its top follows y (clamped); the upper view's bottom and the
+// lower view's top follow. True when anything moved.
+bool DragSeparatorTo(ViewStack* stack, const SeparatorDrag& drag, int y);
+// The strip under (x, y), or -1.
+int StripAt(const ViewStack& stack, int x, int y);
+
+// Layered windows: the alpha for a transparency percentage (clamped to 0..100).
+uint8_t LayeredAlpha(int percent);
+// The transparency to apply: TransparentPercent while semi-transparency is on, else 0.
+int EffectiveTransparency(bool semiTransparent, int transparentPercent);
+// Extended style bits of a layered window, with the click-through bit set or cleared.
+constexpr uint32_t kExLayered = 0x00080000;      // WS_EX_LAYERED
+constexpr uint32_t kExTransparent = 0x00000020;  // WS_EX_TRANSPARENT
+uint32_t LayeredExStyle(uint32_t exStyle, bool clickThrough);
+
+}  // namespace vantrel

@@ -1,0 +1,382 @@
+// CMainDlg: construction, the initialisation steps in their order, the message dispatch, the
+// one-second tick and its hooks, and the shutdown steps.
+#include "app/win32/main_dlg.h"
+
+#include <versionhelpers.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/logic/main_messages.h"
+#include "app/res/resource.h"
+#include "platform/text.h"
+
+namespace vantrel {
+
+namespace {
+
+bool LayeredWindowsAvailable() {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return user32 && GetProcAddress(user32, "SetLayeredWindowAttributes") != nullptr;
+}
+
+HICON LoadIconSized(HINSTANCE instance, UINT id, int size) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+}
+
+HPEN PenFromColour(uint32_t colour) { return CreatePen(PS_SOLID, 1, static_cast<COLORREF>(colour)); }
+
+void DeletePen(HPEN& pen) {
+  if (pen) DeleteObject(pen);
+  pen = nullptr;
+}
+
+}  // namespace
+
+bool PostEmailResult(HWND mainWindow, DWORD senderThreadId, const std::string& error) {
+  char* copy = nullptr;
+  if (!error.empty()) {
+    copy = new char[error.size() + 1];
+    std::memcpy(copy, error.c_str(), error.size() + 1);
+  }
+  if (PostMessageW(mainWindow, UM_EMAIL_RESULT, senderThreadId, reinterpret_cast<LPARAM>(copy))) return true;
+  delete[] copy;
+  return false;
+}
+
+CMainDlg::CMainDlg(HINSTANCE instance, ISettingsStore& store, IAdapterSource& source, IClock& clock)
+    : m_instance(instance), m_store(store), m_source(source), m_clock(clock) {
+  m_layered = LayeredWindowsAvailable();
+  m_options = DefaultOptions(m_layered);
+  m_historyCapacity = std::max<size_t>(static_cast<size_t>(std::max(GetSystemMetrics(SM_CXSCREEN), 0)),
+                                       kMinHistoryCapacity);
+  m_trayGraphPossible = IsWindowsXPOrGreater();
+  m_icon = LoadIconSized(instance, IDR_MAINFRAME, GetSystemMetrics(SM_CXICON));
+  m_smallIcon = LoadIconSized(instance, IDR_MAINFRAME, GetSystemMetrics(SM_CXSMICON));
+  const UINT trayIds[4] = {IDI_TRAY_IDLE, IDI_TRAY_UP, IDI_TRAY_DOWN, IDI_TRAY_BOTH};
+  for (int i = 0; i < 4; ++i) m_trayIcons[i] = LoadIconSized(instance, trayIds[i], GetSystemMetrics(SM_CXSMICON));
+  m_splitCursor = static_cast<HCURSOR>(LoadImageW(instance, MAKEINTRESOURCEW(IDC_VSPLIT), IMAGE_CURSOR, 0, 0, 0));
+}
+
+CMainDlg::~CMainDlg() {
+  DeletePen(m_upPen);
+  DeletePen(m_downPen);
+  DeletePen(m_bothPen);
+  if (m_icon) DestroyIcon(m_icon);
+  if (m_smallIcon) DestroyIcon(m_smallIcon);
+  for (HICON& icon : m_trayIcons)
+    if (icon) DestroyIcon(icon);
+  if (m_splitCursor) DestroyCursor(m_splitCursor);
+  if (m_accelerators) DestroyAcceleratorTable(m_accelerators);
+}
+
+int CMainDlg::Run() { return RunModal(m_instance, IDD_MAIN, nullptr); }
+
+TickSettings CMainDlg::CurrentTickSettings() const {
+  TickSettings t;
+  t.historyCapacity = m_historyCapacity;
+  t.showIPInTitle = m_options.showIPInTitle != 0;
+  t.trayEnabled = m_options.dispIconSystray != 0;
+  t.trayKind = m_options.stIfType;
+  t.trayId = m_options.stAdpID;
+  return t;
+}
+
+BOOL CMainDlg::OnInitDialog() {
+  // 1. Nothing to do for the base dialog.
+  // 2. Every Options value, over the defaults.
+  LoadOptions(m_store, SettingsRoot::CurrentUser, &m_options);
+  // 3. The Service values (the service mode decides who owns the log and what goes to HKLM).
+  m_service = ReadServiceKey(m_store, SettingsRoot::CurrentUser);
+  // 4. The three colour pens of the tray's miniature graph.
+  DeletePen(m_upPen);
+  DeletePen(m_downPen);
+  DeletePen(m_bothPen);
+  m_upPen = PenFromColour(m_options.upColor);
+  m_downPen = PenFromColour(m_options.downColor);
+  m_bothPen = PenFromColour(m_options.bothDownUpColor);
+  // 5. The e-mail settings belong to the notification e-mail, which this version lacks.
+  // 6. Icons and title.
+  SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+  SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+  SetWindowTextW(m_hwnd, kAppCaption);
+  // 7. The Handle group: a second copy finds this window through it.
+  m_options.hwnd = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(m_hwnd));
+  SaveOptions(m_store, SettingsRoot::CurrentUser, m_options, kGroupHandle);
+  // 8. Accelerators.
+  m_accelerators = LoadAcceleratorsW(m_instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+  // 9. The owner-drawn pop-up menu and its images.
+  m_menu.Load(m_instance, IDR_POPUP_MENU);
+  m_menu.LoadImages(m_instance, IDR_MENU_IMAGES);
+  // 10. The monitored list (All Connections is made monitored when nothing is).
+  LoadMonitoredList(m_store, SettingsRoot::CurrentUser, m_source, ListOwner::Interactive, &m_adapters);
+  // 11. The Adapters and Reset Rates sub-menus.
+  InitialiseMenus();
+  // 12. Rate recording files are opened by the rates recorder, which this version lacks.
+  // 13. Whether the program is in the Run key.
+  m_options.startWithWindows = IsStartWithWindows(m_store) ? 1 : 0;
+  // 14. Placement and the rate views.
+  PlaceWindowAtStart();
+  CreateViewsAtStart();
+  // 15. A tray adapter that no longer exists becomes All Connections.
+  if (!m_adapters.Find(m_options.stIfType, m_options.stAdpID)) {
+    m_options.stIfType = kKindAllConnections;
+    m_options.stAdpID.clear();
+  }
+  // 16. Semi-transparency and click-through (the window becomes layered only when needed).
+  if (m_layered && (m_options.semiTransparent || m_options.enableClickThrough)) ApplyLayered();
+  // 17. Always on top, once the window is up.
+  if (m_options.alwaysOnTop) PostMessageW(m_hwnd, UM_APPLY_TOPMOST, 0, 0);
+  // 18. The caption switch.
+  if (!m_options.showCaption) ApplyCaption(false);
+  // 19. Hidden start.
+  if (m_options.startMinimized) {
+    m_state.shown = false;
+    m_state.hiddenStartLatch = true;
+  } else {
+    m_state.shown = true;
+  }
+  // 20. No taskbar button.
+  LONG_PTR ex = GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE);
+  SetWindowLongPtrW(m_hwnd, GWL_EXSTYLE, (ex & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW);
+  // 21. The tray icon is added by the tray, which this version lacks.
+  // 22. The traffic log is located and opened by the log store, which this version lacks.
+  // 23. The notification threshold belongs to the notification check, which this version lacks.
+  // 24. The global hot key.
+  RegisterHotKeyIfEnabled();
+  // 25. First-run help: the help file is not part of this version, so FirstRun is kept for
+  // the version that has it.
+  // 26. The one-second tick.
+  m_tick = std::make_unique<SamplingTick>(m_adapters, m_source, m_clock, *this, this);
+  m_tick->settings() = CurrentTickSettings();
+  StartTimer();
+  return TRUE;
+}
+
+void CMainDlg::StartTimer() {
+  if (m_state.timerRunning) return;
+  m_state.timerRunning = true;
+  SetTimer(m_hwnd, IDT_TICK, kTickMilliseconds, nullptr);
+}
+
+void CMainDlg::RegisterHotKeyIfEnabled() {
+  if (m_hotkeyRegistered) {
+    UnregisterHotKey(m_hwnd, kHotkeyId);
+    m_hotkeyRegistered = false;
+  }
+  if (m_options.hotkeyEnabled)
+    m_hotkeyRegistered = RegisterHotKey(m_hwnd, kHotkeyId, kHotkeyModifiers, m_options.hotkeyChar) != FALSE;
+}
+
+void CMainDlg::InitialiseMenus() {
+  HMENU popup = m_menu.SubMenu(kPopupMenuIndex);
+  HMENU adapters = popup ? GetSubMenu(popup, kAdaptersMenuPosition) : nullptr;
+  // The placeholder "无适配器" is the only item of the Adapters sub-menu in the resource.
+  if (adapters && GetMenuItemCount(adapters) > 0) m_menu.DeleteItemAt(adapters, 0);
+  for (auto& entry : m_adapters) AddAdapterMenuItems(entry);
+}
+
+void CMainDlg::AddAdapterMenuItems(AdapterEntry& entry) {
+  HMENU popup = m_menu.SubMenu(kPopupMenuIndex);
+  if (!popup) return;
+  // The id ranges are fixed (9000..9299, 9300..9599); adapters beyond them get no items.
+  if (entry.adapterCmdId == 0 && m_nextAdapterCmd <= ID_ADAPTER_LAST) entry.adapterCmdId = m_nextAdapterCmd++;
+  if (entry.resetCmdId == 0 && m_nextResetCmd <= ID_RESET_LAST) entry.resetCmdId = m_nextResetCmd++;
+  std::wstring title = EntryTitle(entry, m_options.showIPInTitle != 0);
+  if (entry.adapterCmdId) m_menu.AppendItem(GetSubMenu(popup, kAdaptersMenuPosition), entry.adapterCmdId, title);
+  if (entry.resetCmdId) m_menu.AppendItem(GetSubMenu(popup, kResetMenuPosition), entry.resetCmdId, title);
+}
+
+void CMainDlg::AdapterAdded(AdapterEntry& entry) { AddAdapterMenuItems(entry); }
+
+void CMainDlg::OnTick() {
+  if (!m_tick) return;
+  m_tick->settings() = CurrentTickSettings();
+  m_tick->Run();
+}
+
+// Tick hooks. The log store, the tray, the rates recorder and the notification check are
+// separate pieces; until they are part of the program these hooks have nothing to feed.
+void CMainDlg::WriteTodayRecords(const LocalTime&) {}
+void CMainDlg::LoadTodayTotals(const LocalTime&) {}
+void CMainDlg::DayChanged(const LocalTime&) {}
+void CMainDlg::TrayUpdate(AdapterEntry&) {}
+void CMainDlg::RecordSecond(AdapterEntry&, uint32_t, uint32_t, const LocalTime&) {}
+void CMainDlg::AfterSampling(const LocalTime&) {}
+
+void CMainDlg::SaveOptionGroups(uint32_t groups, bool alsoMachine) {
+  SaveOptions(m_store, SettingsRoot::CurrentUser, m_options, groups);
+  if (alsoMachine && ServiceMode()) SaveOptions(m_store, SettingsRoot::LocalMachine, m_options, groups);
+}
+
+void CMainDlg::SaveAdapters() {
+  SaveMonitoredList(m_store, SettingsRoot::CurrentUser, m_adapters, kSaveIdentity);
+  if (ServiceMode()) SaveMonitoredList(m_store, SettingsRoot::LocalMachine, m_adapters, kSaveIdentity);
+}
+
+void CMainDlg::Shutdown() {
+  if (m_shutdownDone || !m_hwnd) return;
+  m_shutdownDone = true;
+  if (m_state.timerRunning) {
+    KillTimer(m_hwnd, IDT_TICK);
+    m_state.timerRunning = false;
+  }
+  // 1. The hot key.
+  if (m_hotkeyRegistered) {
+    UnregisterHotKey(m_hwnd, kHotkeyId);
+    m_hotkeyRegistered = false;
+  }
+  // 2. The help window, if one is open.
+  if (HWND help = FindWindowW(nullptr, L"Vantrel Help")) PostMessageW(help, WM_CLOSE, 0, 0);
+  // 3. Today's log records are written by the log store (not part of this version).
+  // 4. The Window group, from the window's rectangle (its normal one if minimised).
+  LayoutRect r = WindowRectangle();
+  m_options.wndPosition = WindowRect{r.left, r.top, r.right, r.bottom};
+  SaveOptions(m_store, SettingsRoot::CurrentUser, m_options, kGroupWindow);
+  // 5. The adapter settings, while the views still give the fractions.
+  SaveAdapters();
+  // 6. The tray icon is removed by the tray (not part of this version).
+  // 7. Views, histories and rate files.
+  for (auto& entry : m_adapters) {
+    entry.view = nullptr;
+    entry.history.clear();
+    entry.rateFile.reset();
+  }
+  m_views.clear();
+  m_stack = ViewStack{};
+  m_tick.reset();
+  // 8. The list itself.
+  m_adapters = MonitoredList{};
+}
+
+void CMainDlg::OnPaintMinimised() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(m_hwnd, &ps);
+  SendMessageW(m_hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT rc;
+  GetClientRect(m_hwnd, &rc);
+  int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+  DrawIcon(dc, (rc.right - rc.left - cx + 1) / 2, (rc.bottom - rc.top - cy + 1) / 2, m_icon);
+  EndPaint(m_hwnd, &ps);
+}
+
+void CMainDlg::HandleLogOpenFailure() {
+  // Posted only by the log store's open at start-up, which this version lacks.
+}
+
+bool CMainDlg::PreTranslateMessage(MSG* msg) {
+  if (!m_accelerators || !m_hwnd) return false;
+  if (msg->hwnd != m_hwnd && !IsChild(m_hwnd, msg->hwnd)) return false;
+  return TranslateAcceleratorW(m_hwnd, m_accelerators, msg) != 0;
+}
+
+bool CMainDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  switch (msg) {
+    case WM_COMMAND:
+      return OnCommand(LOWORD(wp));
+    case WM_TIMER:
+      if (wp != IDT_TICK) return false;
+      OnTick();
+      return true;
+    case WM_SYSCOMMAND:
+      if ((wp & 0xFFF0) != SC_CLOSE) return false;
+      // The close box only hides; the tick and the tray keep running.
+      HideMainWindow();
+      return true;
+    case WM_CLOSE:
+      // Only a WM_CLOSE from outside gets here (the close box is a system command).
+      EndModal(IDCANCEL);
+      return true;
+    case WM_ENDSESSION:
+      if (wp) Shutdown();
+      return true;
+    case WM_DESTROY:
+      Shutdown();
+      return false;
+    case WM_WINDOWPOSCHANGING:
+      if (m_options.startMinimized && m_state.hiddenStartLatch)
+        reinterpret_cast<WINDOWPOS*>(lp)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+      return false;
+    case WM_PAINT:
+      if (!IsIconic(m_hwnd)) return false;
+      OnPaintMinimised();
+      return true;
+    case WM_QUERYDRAGICON:
+      *result = reinterpret_cast<LRESULT>(m_icon);
+      return true;
+    case WM_SIZE:
+      if (wp == SIZE_MINIMIZED) return false;
+      OnSize(LOWORD(lp), HIWORD(lp));
+      return true;
+    case WM_NCHITTEST:
+      *result = OnNcHitTest(lp);
+      return true;
+    case WM_SETCURSOR:
+      if (!OnSetCursor(reinterpret_cast<HWND>(wp), LOWORD(lp))) return false;
+      *result = TRUE;
+      return true;
+    case WM_LBUTTONDOWN:
+      OnLeftButtonDown(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+      return true;
+    case WM_MOUSEMOVE:
+      OnMouseMove(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+      return true;
+    case WM_LBUTTONUP:
+      OnLeftButtonUp();
+      return true;
+    case WM_CAPTURECHANGED:
+      m_dragging = false;
+      return false;
+    case WM_CONTEXTMENU: {
+      POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+      if (pt.x == -1 && pt.y == -1) return false;
+      POINT client = pt;
+      ScreenToClient(m_hwnd, &client);
+      RECT rc;
+      GetClientRect(m_hwnd, &rc);
+      if (!PtInRect(&rc, client)) return false;
+      OpenPopupMenu(pt);
+      return true;
+    }
+    case WM_INITMENUPOPUP:
+      OnInitMenuPopup(reinterpret_cast<HMENU>(wp));
+      return true;
+    case WM_MEASUREITEM:
+      if (!m_menu.OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return false;
+      *result = TRUE;
+      return true;
+    case WM_DRAWITEM:
+      if (!m_menu.OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return false;
+      *result = TRUE;
+      return true;
+    case WM_MENUCHAR:
+      return m_menu.OnMenuChar(static_cast<wchar_t>(LOWORD(wp)), reinterpret_cast<HMENU>(lp), result);
+    case WM_HOTKEY:
+      OnHotKey(static_cast<int>(wp));
+      return true;
+    case UM_TRAY_NOTIFY:
+      OnTrayNotify(lp);
+      return true;
+    case UM_APPLY_TOPMOST:
+      if (m_options.alwaysOnTop) ApplyTopmost(true);
+      return true;
+    case UM_LOG_OPEN_FAILED:
+      HandleLogOpenFailure();
+      return true;
+    case UM_EMAIL_RESULT:
+      OnEmailResult(lp);
+      return true;
+    case UM_APPLY_OPTIONS:
+      // Sent by the options pages, which this version lacks: nothing is applied.
+      *result = 0;
+      return true;
+    case UM_CLEAR_HISTORY:
+      // Sent by the Traffic Reports window, which this version lacks.
+      *result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace vantrel

@@ -1,0 +1,187 @@
+#pragma once
+// CMainDlg: the interactive program's main window. A dialog without controls that owns
+// everything living longer than a dialog: the settings, the monitored list with each entry's
+// rate view, the one-second tick, the pop-up menu, the tray and the traffic log. Its decisions
+// (layout, menu rules, message texts) are in app/logic; this class measures, calls them and
+// moves windows.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/logic/menu_rules.h"
+#include "app/logic/window_layout.h"
+#include "app/win32/rate_view.h"
+#include "engine/monitored_list_io.h"
+#include "engine/sampling_tick.h"
+#include "settings/options.h"
+#include "ui/owner_draw_menu.h"
+#include "ui/window.h"
+
+namespace vantrel {
+
+// Private window messages; the values are fixed because other windows send them.
+constexpr UINT UM_LOG_OPEN_FAILED = 0x046F;
+constexpr UINT UM_APPLY_OPTIONS = 0x0481;
+constexpr UINT UM_EMAIL_RESULT = 0x0485;
+constexpr UINT UM_APPLY_TOPMOST = 0x049F;
+constexpr UINT UM_CLEAR_HISTORY = 0x05BC;
+constexpr UINT UM_TRAY_NOTIFY = 0x800A;
+
+constexpr UINT_PTR IDT_TICK = 101;
+constexpr UINT kTickMilliseconds = 1000;
+constexpr int kHotkeyId = 8978;
+constexpr UINT kHotkeyModifiers = MOD_CONTROL | MOD_SHIFT;
+constexpr UINT kTrayIconId = 104;
+// Pop-up menu positions.
+constexpr int kPopupMenuIndex = 0;
+constexpr int kAdaptersMenuPosition = 8;
+constexpr int kResetMenuPosition = 10;
+
+// The main window's state word.
+struct MainWindowState {
+  bool shown = false;             // the window is visible
+  bool timerRunning = false;      // IDT_TICK is set
+  bool modalOpen = false;         // a modal window of ours is open
+  bool hiddenStartLatch = false;  // StartMinimized: stays hidden until the first explicit show
+};
+
+// For the e-mail sender thread: posts UM_EMAIL_RESULT with the sender's thread id and, on
+// failure, a copy of the error text that the window releases after showing it. An empty
+// error means success. False when the window is gone (the copy is then released here).
+bool PostEmailResult(HWND mainWindow, DWORD senderThreadId, const std::string& error);
+
+class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook {
+ public:
+  CMainDlg(HINSTANCE instance, ISettingsStore& store, IAdapterSource& source, IClock& clock);
+  ~CMainDlg() override;
+
+  // Creates the window from template 102 and runs it until Exit, an outside WM_CLOSE or the
+  // end of the session. Returns the loop's result.
+  int Run();
+
+  // ITickHooks: what the one-second tick feeds.
+  void WriteTodayRecords(const LocalTime& date) override;
+  void LoadTodayTotals(const LocalTime& newDate) override;
+  void DayChanged(const LocalTime& newDate) override;
+  void TrayUpdate(AdapterEntry& entry) override;
+  void RecordSecond(AdapterEntry& entry, uint32_t down, uint32_t up, const LocalTime& now) override;
+  void AfterSampling(const LocalTime& now) override;
+
+  // IAdapterMenuHook: a new adapter gets its Adapters and Reset Rates items.
+  void AdapterAdded(AdapterEntry& entry) override;
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
+  bool PreTranslateMessage(MSG* msg) override;
+
+ private:
+  // Lifecycle (main_dlg.cpp)
+  void InitialiseMenus();
+  void AddAdapterMenuItems(AdapterEntry& entry);
+  void OnTick();
+  void Shutdown();
+  void SaveOptionGroups(uint32_t groups, bool alsoMachine);
+  void SaveAdapters();
+  void StartTimer();
+  void OnPaintMinimised();
+  void HandleLogOpenFailure();
+  bool ServiceMode() const { return m_service.enabled != 0; }
+  TickSettings CurrentTickSettings() const;
+
+  // Commands and menus (main_dlg_commands.cpp)
+  bool OnCommand(UINT id);
+  void ShowMainWindow();
+  void HideMainWindow();
+  void OnInitMenuPopup(HMENU menu);
+  void OpenPopupMenu(POINT screen);
+  void OpenPopupMenuAtPointerOrCentre();
+  void OnViewToggle(const ViewToggle& toggle);
+  void OnAdapterItem(UINT id);
+  void OnResetRates(UINT id);
+  void ResetEntryRates(AdapterEntry& entry);
+  void OnNotificationCommand();
+  void OnTrayNotify(LPARAM mouseMessage);
+  void OnHotKey(int id);
+  void OnEmailResult(LPARAM error);
+  bool IsAlerted() const { return m_alerted; }
+  // A window that this version does not have: a plain information box, under the modal rules.
+  void ShowUnavailable(const wchar_t* feature, bool modal);
+  // Runs a modal window of ours: modal-open set and not topmost while it is open.
+  template <class F>
+  void RunModalWindow(F&& body);
+  void PushSettingsToViews(bool recaption);
+  void RegisterHotKeyIfEnabled();
+  void ShowMessage(const std::wstring& text, UINT icon);
+
+  // Window behaviour (main_dlg_layout.cpp)
+  std::vector<AdapterEntry*> DisplayedEntries();
+  void PlaceWindowAtStart();
+  void CreateViewsAtStart();
+  bool CreateViewFor(AdapterEntry& entry, const RECT& rect);
+  void AddView(AdapterEntry& entry);
+  bool RemoveView(AdapterEntry& entry);
+  void ApplyStack(const ViewStack& stack, const std::vector<AdapterEntry*>& entries, bool updateFractions,
+                  int clientHeight);
+  void CollectStack(const std::vector<AdapterEntry*>& entries);
+  void OnSize(int width, int height);
+  bool OnSetCursor(HWND over, UINT hitTest);
+  void OnLeftButtonDown(int x, int y);
+  void OnMouseMove(int x, int y);
+  void OnLeftButtonUp();
+  LRESULT OnNcHitTest(LPARAM lp);
+  void MoveWindowAsProgram(const LayoutRect& rect);
+  void ApplyTopmost(bool topmost);
+  void RestoreTopmost() { ApplyTopmost(m_options.alwaysOnTop != 0); }
+  void ApplyCaption(bool show);
+  void ApplyLayered();
+  void ResetWindowPosition();
+  LayoutRect WindowRectangle() const;
+  LayoutRect ClientRectangle() const;
+  RateViewSettings ViewSettings() const { return RateViewSettingsFromOptions(m_options); }
+
+  HINSTANCE m_instance;
+  ISettingsStore& m_store;
+  IAdapterSource& m_source;
+  IClock& m_clock;
+
+  Options m_options;
+  ServiceKeyValues m_service;
+  MonitoredList m_adapters;
+  std::map<const AdapterEntry*, std::unique_ptr<CRateView>> m_views;
+  std::unique_ptr<SamplingTick> m_tick;
+  uint32_t m_nextAdapterCmd = kAdapterMenuFirstId;
+  uint32_t m_nextResetCmd = kResetMenuFirstId;
+
+  MainWindowState m_state;
+  ViewStack m_stack;  // the displayed views and the strips between them
+  bool m_dragging = false;
+  SeparatorDrag m_drag;
+  int m_lastClientWidth = 0;
+  int m_lastClientHeight = 0;
+  bool m_programMove = false;
+  int m_lastOptionsPage = 0;
+  bool m_hotkeyRegistered = false;
+  bool m_shutdownDone = false;
+  // The notification state's "Alerted" (set by the notification check).
+  bool m_alerted = false;
+
+  size_t m_historyCapacity;
+  bool m_layered;
+  bool m_trayGraphPossible;
+
+  HPEN m_upPen = nullptr;
+  HPEN m_downPen = nullptr;
+  HPEN m_bothPen = nullptr;
+  HICON m_icon = nullptr;
+  HICON m_smallIcon = nullptr;
+  HICON m_trayIcons[4] = {};
+  HCURSOR m_splitCursor = nullptr;
+  HACCEL m_accelerators = nullptr;
+  ui::COwnerDrawMenu m_menu;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,307 @@
+#!/usr/bin/env python3
+"""Draws OrlixVantrel's artwork and writes it as Windows resource files into app/res/.
+
+Everything is drawn here from plain shapes (no image libraries): the program icon, the four
+tray icons, the menu images (a toolbar strip of 16 x 16 images on magenta, the colour the
+menu treats as transparent) and the cursor over the separators between rate views. The
+generated files are committed; run this again only to change the artwork:
+
+    python3 scripts/make_artwork.py
+"""
+import math
+import os
+import struct
+
+OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "res")
+
+# The rate view's own colours (RGB), so the icons look like the graph they stand for.
+GRAPH_BG = (0xAD, 0xDB, 0xDE)
+DOWN = (0xFF, 0x00, 0x00)
+UP = (0x00, 0xCC, 0x00)
+BOTH = (0xFF, 0xFF, 0x00)
+BORDER = (0x33, 0x33, 0x33)
+DIM = (0x90, 0x90, 0x90)
+MAGENTA = (0xFF, 0x00, 0xFF)
+
+
+class Canvas:
+    """RGBA pixels, top row first."""
+
+    def __init__(self, w, h, fill=(0, 0, 0, 0)):
+        self.w, self.h = w, h
+        self.px = [[fill for _ in range(w)] for _ in range(h)]
+
+    def set(self, x, y, rgb, a=255):
+        if 0 <= x < self.w and 0 <= y < self.h:
+            self.px[y][x] = (rgb[0], rgb[1], rgb[2], a)
+
+    def rect(self, x0, y0, x1, y1, rgb, a=255):
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                self.set(x, y, rgb, a)
+
+    def shape(self, inside, rgb, ss=4):
+        """Fills where inside(x, y) holds, anti-aliased by supersampling into the alpha."""
+        for y in range(self.h):
+            for x in range(self.w):
+                hits = sum(
+                    1
+                    for sy in range(ss)
+                    for sx in range(ss)
+                    if inside(x + (sx + 0.5) / ss, y + (sy + 0.5) / ss)
+                )
+                if hits:
+                    self.blend(x, y, rgb, hits / (ss * ss))
+
+    def blend(self, x, y, rgb, cover):
+        r, g, b, a = self.px[y][x]
+        na = cover + (a / 255) * (1 - cover)
+        if na <= 0:
+            return
+        mix = [
+            (rgb[i] * cover + [r, g, b][i] * (a / 255) * (1 - cover)) / na for i in range(3)
+        ]
+        self.px[y][x] = (round(mix[0]), round(mix[1]), round(mix[2]), round(na * 255))
+
+
+def rounded_square(size, radius, inset=0.5):
+    def inside(x, y):
+        lo, hi = inset, size - inset
+        cx = min(max(x, lo + radius), hi - radius)
+        cy = min(max(y, lo + radius), hi - radius)
+        return lo <= x <= hi and lo <= y <= hi and (x - cx) ** 2 + (y - cy) ** 2 <= radius ** 2
+
+    return inside
+
+
+def program_icon(size):
+    """A small rate graph: download and upload columns over the graph background."""
+    c = Canvas(size, size)
+    s = size / 32.0
+    c.shape(rounded_square(size, 5 * s), BORDER)
+    c.shape(rounded_square(size, 4 * s, inset=1.6 * s), GRAPH_BG)
+    heights = [(9, 5), (14, 8), (11, 12), (20, 9), (16, 15), (23, 11)]
+    base = size - 4.5 * s
+    width = 3.2 * s
+    for i, (down, up) in enumerate(heights):
+        x0 = 4.2 * s + i * 4.1 * s
+        lo, hi = min(down, up) * s, max(down, up) * s
+        top_colour = DOWN if down > up else UP
+        c.shape(lambda x, y, x0=x0, hi=hi: x0 <= x <= x0 + width and base - hi <= y <= base, top_colour)
+        c.shape(lambda x, y, x0=x0, lo=lo: x0 <= x <= x0 + width and base - lo <= y <= base, BOTH)
+    return c
+
+
+def arrow(c, x0, y0, w, h, up, rgb):
+    """A filled arrow in the box (x0, y0, w, h), pointing up or down."""
+    cx = x0 + w / 2.0
+    head = h * 0.55
+    stem = w * 0.22
+
+    def inside(x, y):
+        t = (y - y0) / h if up else (y0 + h - y) / h
+        if t < 0 or t > 1:
+            return False
+        if t * h <= head:
+            return abs(x - cx) <= (t * h / head) * (w / 2.0)
+        return abs(x - cx) <= stem
+
+    c.shape(inside, rgb)
+
+
+def tray_icon(size, up_on, down_on):
+    c = Canvas(size, size)
+    s = size / 16.0
+    arrow(c, 0.5 * s, 1 * s, 7 * s, 14 * s, True, UP if up_on else DIM)
+    arrow(c, 8.5 * s, 1 * s, 7 * s, 14 * s, False, DOWN if down_on else DIM)
+    return c
+
+
+def ico_bytes(canvases, hotspots=None):
+    """An .ico (or .cur with hotspots) of 32-bit images."""
+    images = []
+    for c in canvases:
+        xor = bytearray()
+        for row in reversed(c.px):
+            for r, g, b, a in row:
+                xor += bytes((b, g, r, a))
+        mask_stride = ((c.w + 31) // 32) * 4
+        mask = bytearray()
+        for row in reversed(c.px):
+            bits = bytearray(mask_stride)
+            for x, (_, _, _, a) in enumerate(row):
+                if a == 0:
+                    bits[x // 8] |= 0x80 >> (x % 8)
+            mask += bits
+        header = struct.pack("<IiiHHIIiiII", 40, c.w, c.h * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+        images.append(header + bytes(xor) + bytes(mask))
+    kind = 2 if hotspots else 1
+    out = bytearray(struct.pack("<HHH", 0, kind, len(canvases)))
+    offset = 6 + 16 * len(canvases)
+    for i, (c, data) in enumerate(zip(canvases, images)):
+        a, b = (hotspots[i] if hotspots else (1, 32))
+        out += struct.pack("<BBBBHHII", c.w % 256, c.h % 256, 0, 0, a, b, len(data), offset)
+        offset += len(data)
+    for data in images:
+        out += data
+    return bytes(out)
+
+
+def bmp_bytes(c):
+    """A 24-bit .bmp; transparent pixels become magenta."""
+    stride = (c.w * 3 + 3) & ~3
+    pixels = bytearray()
+    for row in reversed(c.px):
+        line = bytearray()
+        for r, g, b, a in row:
+            if a < 128:
+                r, g, b = MAGENTA
+            line += bytes((b, g, r))
+        line += bytes(stride - len(line))
+        pixels += line
+    info = struct.pack("<IiiHHIIiiII", 40, c.w, c.h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    return head + info + bytes(pixels)
+
+
+def paste(dst, src, ox, oy):
+    for y in range(src.h):
+        for x in range(src.w):
+            r, g, b, a = src.px[y][x]
+            if a >= 128:
+                dst.set(ox + x, oy + y, (r, g, b))
+
+
+def image_show():
+    c = Canvas(16, 16)
+    c.rect(1, 2, 15, 14, BORDER)
+    c.rect(2, 3, 14, 5, (0x2A, 0x5D, 0xB0))
+    c.rect(2, 5, 14, 13, GRAPH_BG)
+    for i, h in enumerate([3, 5, 4, 7, 6, 7]):
+        c.rect(3 + 2 * i, 13 - h, 4 + 2 * i, 13, DOWN if i % 2 else UP)
+    return c
+
+
+def image_options():
+    c = Canvas(16, 16)
+
+    def gear(x, y):
+        dx, dy = x - 8, y - 8
+        r = math.hypot(dx, dy)
+        teeth = 7.4 if math.cos(6 * math.atan2(dy, dx)) > 0.2 else 5.4
+        return 2.4 < r <= teeth
+
+    c.shape(gear, (0x50, 0x50, 0x58), ss=4)
+    return c
+
+
+def image_stopwatch():
+    c = Canvas(16, 16)
+    c.shape(lambda x, y: math.hypot(x - 8, y - 9) <= 6.4, BORDER, ss=3)
+    c.shape(lambda x, y: math.hypot(x - 8, y - 9) <= 5.2, (0xFF, 0xFF, 0xFF), ss=3)
+    c.rect(7, 0, 9, 3, BORDER)
+    c.rect(8, 5, 9, 10, BORDER)
+    c.rect(8, 9, 11, 10, DOWN)
+    return c
+
+
+def image_reports():
+    c = Canvas(16, 16)
+    c.rect(1, 1, 15, 15, BORDER)
+    c.rect(2, 2, 14, 14, (0xFF, 0xFF, 0xFF))
+    c.rect(3, 8, 5, 13, (0x2A, 0x5D, 0xB0))
+    c.rect(6, 4, 8, 13, UP)
+    c.rect(9, 6, 11, 13, DOWN)
+    c.rect(3, 13, 13, 14, BORDER)
+    return c
+
+
+def image_help():
+    c = Canvas(16, 16)
+    c.shape(lambda x, y: math.hypot(x - 8, y - 8) <= 7.2, (0x2A, 0x5D, 0xB0), ss=3)
+    mark = [
+        "..####..",
+        ".##..##.",
+        ".....##.",
+        "....##..",
+        "...##...",
+        "...##...",
+        "........",
+        "...##...",
+    ]
+    for y, row in enumerate(mark):
+        for x, ch in enumerate(row):
+            if ch == "#":
+                c.set(4 + x, 4 + y, (0xFF, 0xFF, 0xFF))
+    return c
+
+
+def vsplit_cursor():
+    """Two vertical arrows around a double bar, black with a white outline; hotspot centre."""
+    size = 32
+    black = set()
+    cx, cy = 16, 16
+    for y in range(size):
+        for x in range(size):
+            dy = y - cy
+            if abs(dy) <= 1 and abs(x - cx) <= 9 and dy != 0:
+                black.add((x, y))  # the double bar: rows cy - 1 and cy + 1
+            elif 3 <= abs(dy) <= 10 and abs(x - cx) <= 0:
+                black.add((x, y))  # the stems
+            elif 7 <= abs(dy) <= 11 and abs(x - cx) <= 11 - abs(dy):
+                black.add((x, y))  # the heads
+    white = set()
+    for (x, y) in black:
+        for ox in (-1, 0, 1):
+            for oy in (-1, 0, 1):
+                p = (x + ox, y + oy)
+                if p not in black:
+                    white.add(p)
+    # 1-bit cursor: AND 1 / XOR 0 transparent, AND 0 / XOR 0 black, AND 0 / XOR 1 white.
+    stride = 4
+    xor_rows, and_rows = [], []
+    for y in range(size):
+        xr, ar = bytearray(stride), bytearray(stride)
+        for x in range(size):
+            bit = 0x80 >> (x % 8)
+            if (x, y) in black:
+                pass
+            elif (x, y) in white:
+                xr[x // 8] |= bit
+            else:
+                ar[x // 8] |= bit
+        xor_rows.append(xr)
+        and_rows.append(ar)
+    bits = b"".join(reversed(xor_rows)) + b"".join(reversed(and_rows))
+    palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, len(bits), 0, 0, 2, 0)
+    data = header + palette + bits
+    out = struct.pack("<HHH", 0, 2, 1)
+    out += struct.pack("<BBBBHHII", size, size, 2, 0, cx, cy, len(data), 22)
+    return out + data
+
+
+def write(name, data):
+    with open(os.path.join(OUT, name), "wb") as f:
+        f.write(data)
+
+
+def main():
+    write("vantrel.ico", ico_bytes([program_icon(16), program_icon(32), program_icon(48)]))
+    for name, up_on, down_on in [
+        ("tray_idle.ico", False, False),
+        ("tray_up.ico", True, False),
+        ("tray_down.ico", False, True),
+        ("tray_both.ico", True, True),
+    ]:
+        write(name, ico_bytes([tray_icon(16, up_on, down_on), tray_icon(32, up_on, down_on)]))
+    strip = Canvas(80, 16, (255, 0, 255, 0))
+    # In the order of the toolbar resource: Show, Options, Stopwatch, Traffic Reports, Help.
+    for i, img in enumerate([image_show(), image_options(), image_stopwatch(), image_reports(), image_help()]):
+        paste(strip, img, 16 * i, 0)
+    write("menu_images.bmp", bmp_bytes(strip))
+    write("vsplit.cur", vsplit_cursor())
+
+
+if __name__ == "__main__":
+    main()

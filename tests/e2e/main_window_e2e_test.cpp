@@ -1,0 +1,348 @@
+// End-to-end tests of OrlixVantrel's main window under Wine: the real program is started,
+// driven from outside through window messages, and checked through its windows, styles,
+// message boxes, the registry and screenshots. Every wait is bounded and every test stops
+// the program it started.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+
+namespace vantrel::e2e {
+namespace {
+
+std::wstring g_programPath;
+std::wstring g_artifactDir;
+
+constexpr wchar_t kRootKey[] = L"Software\\Orlix Systems\\Vantrel";
+constexpr wchar_t kOptionsKey[] = L"Software\\Orlix Systems\\Vantrel\\Options";
+constexpr DWORD kStartTimeoutMs = 20000;
+constexpr DWORD kEffectTimeoutMs = 5000;
+
+// Command ids of the program's menu.
+constexpr UINT kShow = 32771, kHide = 32772, kOptions = 32773, kExit = 32795, kViewScale = 32778,
+               kViewGraph = 32777, kViewText = 32779, kUnitBytes = 32780, kAlwaysOnTop = 32784,
+               kCaption = 32794, kClickThrough = 32814, kSemiTransparent = 32815, kColumnGraph = 32821,
+               kOpenMenu = 32806, kAllConnectionsItem = 9000, kDialUpItem = 9001, kResetPosition = 32807;
+
+uint32_t OptionDword(const wchar_t* name, uint32_t fallback = 0xFFFFFFFF) {
+  uint32_t v = fallback;
+  ReadDword(kOptionsKey, name, &v);
+  return v;
+}
+
+bool OptionIs(const wchar_t* name, uint32_t wanted) {
+  return WaitUntil([&] { return OptionDword(name) == wanted; }, kEffectTimeoutMs);
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A copy left over from an earlier test would take the single-instance hand-over.
+    for (HWND w : TopLevelWindows(0, L"#32770", L"Vantrel")) PostMessageW(w, WM_CLOSE, 0, 0);
+    WaitUntil([] { return TopLevelWindows(0, L"#32770", L"Vantrel").empty(); }, kEffectTimeoutMs);
+    ASSERT_TRUE(DeleteTree(kRootKey));
+  }
+
+  // Starts the program and returns its main window once it is up (shown unless hidden
+  // start was asked for).
+  HWND Start(Program& p, bool expectVisible = true) {
+    EXPECT_TRUE(p.Start(g_programPath)) << "cannot start the program";
+    HWND main = nullptr;
+    bool up = WaitUntil(
+        [&] {
+          uint32_t value = 0;
+          if (!ReadDword(kOptionsKey, L"HWND", &value) || value == 0) return false;
+          HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
+          DWORD pid = 0;
+          GetWindowThreadProcessId(h, &pid);
+          if (!IsWindow(h) || pid != p.ProcessId()) return false;
+          if (expectVisible && !IsWindowVisible(h)) return false;
+          main = h;
+          return true;
+        },
+        kStartTimeoutMs);
+    EXPECT_TRUE(up) << "the main window did not come up";
+    return main;
+  }
+
+  HWND Start(bool expectVisible = true) { return Start(program, expectVisible); }
+
+  Program program;
+};
+
+TEST_F(MainWindowTest, StartsAsATopmostToolWindowTitledVantrelWithoutTaskbarButton) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(WindowText(main), L"Vantrel");
+  EXPECT_TRUE(ExStyle(main) & WS_EX_TOOLWINDOW);
+  EXPECT_FALSE(ExStyle(main) & WS_EX_APPWINDOW);
+  EXPECT_TRUE(WaitUntil([&] { return (ExStyle(main) & WS_EX_TOPMOST) != 0; }, kEffectTimeoutMs));
+  EXPECT_TRUE(Style(main) & WS_CAPTION);
+  // One rate view, for All Connections.
+  EXPECT_EQ(ChildWindows(main).size(), 1u);
+  // No stored position: bottom right of the work area.
+  RECT work, r;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(main, &r);
+  EXPECT_EQ(r.right, work.right - GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_EQ(r.bottom, work.bottom - GetSystemMetrics(SM_CYHSCROLL));
+}
+
+TEST_F(MainWindowTest, SecondCopyShowsTheFirstAndExits) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  PostCommand(main, kHide);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, kEffectTimeoutMs));
+
+  Program second;
+  ASSERT_TRUE(second.Start(g_programPath));
+  EXPECT_TRUE(second.WaitForExit(kStartTimeoutMs)) << "the second copy keeps running";
+  EXPECT_EQ(second.ExitCode(), 0u);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, kEffectTimeoutMs));
+  EXPECT_TRUE(program.Running());
+  EXPECT_TRUE(TopLevelWindows(second.ProcessId(), L"#32770", nullptr).empty());
+}
+
+TEST_F(MainWindowTest, CloseBoxOnlyHides) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, kEffectTimeoutMs));
+  Sleep(1200);
+  EXPECT_TRUE(program.Running());
+  PostCommand(main, kShow);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, kEffectTimeoutMs));
+}
+
+TEST_F(MainWindowTest, HiddenStartNeverShowsTheWindowUntilShowIsChosen) {
+  ASSERT_TRUE(WriteDword(kOptionsKey, L"StartMinimized", 1));
+  HWND main = Start(false);
+  ASSERT_NE(main, nullptr);
+  // Sampled for two seconds: the window never flashes.
+  bool everVisible = WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 2000);
+  EXPECT_FALSE(everVisible);
+  PostCommand(main, kShow);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, kEffectTimeoutMs));
+}
+
+TEST_F(MainWindowTest, ViewCommandsToggleTheirSwitchAndSaveTheirGroup) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  PostCommand(main, kViewScale);
+  EXPECT_TRUE(OptionIs(L"DisplayScale", 0));
+  // The whole Display group is written, not only the switch.
+  EXPECT_EQ(OptionDword(L"DisplayTitle"), 1u);
+  EXPECT_EQ(OptionDword(L"TimeTextOnTop"), 1u);
+  PostCommand(main, kViewScale);
+  EXPECT_TRUE(OptionIs(L"DisplayScale", 1));
+
+  PostCommand(main, kUnitBytes);
+  EXPECT_TRUE(OptionIs(L"DisplayUnitByte", 1));
+  EXPECT_EQ(OptionDword(L"HotkeyChar"), 78u);  // the General group
+
+  PostCommand(main, kColumnGraph);
+  EXPECT_TRUE(OptionIs(L"GraphStyle", 0));
+  EXPECT_EQ(OptionDword(L"PulseWidth"), 3u);  // the Style group
+}
+
+TEST_F(MainWindowTest, WindowCommandsChangeTheWindowAtOnce) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return (ExStyle(main) & WS_EX_TOPMOST) != 0; }, kEffectTimeoutMs));
+
+  PostCommand(main, kAlwaysOnTop);
+  EXPECT_TRUE(OptionIs(L"AlwaysOnTop", 0));
+  EXPECT_TRUE(WaitUntil([&] { return (ExStyle(main) & WS_EX_TOPMOST) == 0; }, kEffectTimeoutMs));
+
+  PostCommand(main, kCaption);
+  EXPECT_TRUE(OptionIs(L"ShowCaption", 0));
+  EXPECT_TRUE(WaitUntil([&] { return (Style(main) & WS_CAPTION) == 0; }, kEffectTimeoutMs));
+  PostCommand(main, kCaption);
+  EXPECT_TRUE(WaitUntil([&] { return (Style(main) & WS_CAPTION) == WS_CAPTION; }, kEffectTimeoutMs));
+
+  // Semi-transparency is on by default, so the window is layered from the start.
+  EXPECT_TRUE(ExStyle(main) & WS_EX_LAYERED);
+  PostCommand(main, kClickThrough);
+  EXPECT_TRUE(OptionIs(L"EnableClickThrough", 1));
+  EXPECT_TRUE(WaitUntil([&] { return (ExStyle(main) & WS_EX_TRANSPARENT) != 0; }, kEffectTimeoutMs));
+  PostCommand(main, kSemiTransparent);
+  EXPECT_TRUE(OptionIs(L"SemiTransparent", 0));
+  EXPECT_TRUE(ExStyle(main) & WS_EX_LAYERED);  // once layered, it stays layered
+
+  PostCommand(main, kResetPosition);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        RECT r;
+        GetWindowRect(main, &r);
+        return r.left == 0 && r.top == 0;
+      },
+      kEffectTimeoutMs));
+}
+
+TEST_F(MainWindowTest, RefusesToHideBothGraphAndText) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  PostCommand(main, kViewText);
+  ASSERT_TRUE(OptionIs(L"DisplayText", 0));
+  PostCommand(main, kViewGraph);
+  HWND box = WaitForMessageBox(program.ProcessId(), L"Vantrel", kEffectTimeoutMs);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), L"At least either graph or text should be displayed.");
+  AnswerMessageBox(box, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kEffectTimeoutMs));
+  EXPECT_EQ(OptionDword(L"DisplayGraph"), 1u);
+}
+
+TEST_F(MainWindowTest, RefusesToRemoveTheLastView) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  PostCommand(main, kAllConnectionsItem);
+  HWND box = WaitForMessageBox(program.ProcessId(), L"Vantrel", kEffectTimeoutMs);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), L"At least one adapter should be monitored.");
+  AnswerMessageBox(box, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kEffectTimeoutMs));
+  EXPECT_EQ(ChildWindows(main).size(), 1u);
+}
+
+TEST_F(MainWindowTest, AddsAndRemovesViewsFromTheAdaptersMenu) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  RECT before;
+  GetWindowRect(main, &before);
+  PostCommand(main, kDialUpItem);
+  ASSERT_TRUE(WaitUntil([&] { return ChildWindows(main).size() == 2; }, kEffectTimeoutMs));
+  RECT grown;
+  GetWindowRect(main, &grown);
+  // Title and text bands of 13-pixel fonts, a 100-pixel graph, and the gap: upward.
+  EXPECT_EQ(grown.bottom, before.bottom);
+  EXPECT_EQ(before.top - grown.top, 16 + 16 + 100 + 3);
+
+  PostCommand(main, kDialUpItem);
+  ASSERT_TRUE(WaitUntil([&] { return ChildWindows(main).size() == 1; }, kEffectTimeoutMs));
+  RECT shrunk;
+  GetWindowRect(main, &shrunk);
+  EXPECT_EQ(shrunk.bottom, before.bottom);
+  EXPECT_GT(shrunk.top, grown.top);
+}
+
+TEST_F(MainWindowTest, WindowsOfLaterVersionsSaySoAndKeepTheModalRules) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return (ExStyle(main) & WS_EX_TOPMOST) != 0; }, kEffectTimeoutMs));
+  PostCommand(main, kOptions);
+  HWND box = WaitForMessageBox(program.ProcessId(), L"Vantrel", kEffectTimeoutMs);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), L"The Options window is not available in this version of Vantrel.");
+  // Not topmost while a modal window of ours is open.
+  EXPECT_TRUE(WaitUntil([&] { return (ExStyle(main) & WS_EX_TOPMOST) == 0; }, kEffectTimeoutMs));
+  AnswerMessageBox(box, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return (ExStyle(main) & WS_EX_TOPMOST) != 0; }, kEffectTimeoutMs));
+}
+
+TEST_F(MainWindowTest, OpensThePopUpMenuOnF) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  PostCommand(main, kOpenMenu);
+  HWND menu = WaitForWindow(0, L"#32768", nullptr, kEffectTimeoutMs);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(menu) != FALSE; }, kEffectTimeoutMs));
+  Sleep(300);
+  Screenshot shot;
+  if (CaptureWindow(menu, &shot)) shot.SaveBmp(g_artifactDir + L"\\popup-menu.bmp");
+  PostMessageW(main, WM_CANCELMODE, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, kEffectTimeoutMs));
+}
+
+TEST_F(MainWindowTest, DrawsTheGraphInTheViewsColours) {
+  // Opaque, so the screenshot holds the colours as drawn.
+  ASSERT_TRUE(WriteDword(kOptionsKey, L"SemiTransparent", 0));
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  Sleep(2500);  // a few ticks
+  Screenshot shot;
+  ASSERT_TRUE(CaptureWindow(main, &shot));
+  EXPECT_TRUE(shot.SaveBmp(g_artifactDir + L"\\main-window.bmp"));
+  // The graph background (0xDEDBAD as 0x00BBGGRR) covers most of the window.
+  EXPECT_GT(shot.ShareOf(0xADDBDE, 6), 0.3);
+}
+
+TEST_F(MainWindowTest, ExitSavesTheWindowPositionAndEnds) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  SetWindowPos(main, nullptr, 140, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        RECT r;
+        GetWindowRect(main, &r);
+        return r.left == 140 && r.top == 150;
+      },
+      kEffectTimeoutMs));
+  RECT r;
+  GetWindowRect(main, &r);
+  PostCommand(main, kExit);
+  ASSERT_TRUE(program.WaitForExit(kStartTimeoutMs)) << "Exit did not end the program";
+  std::vector<uint8_t> pos;
+  ASSERT_TRUE(ReadBinary(kOptionsKey, L"WndPosition", &pos));
+  ASSERT_EQ(pos.size(), 16u);
+  auto at = [&](int i) {
+    return static_cast<int32_t>(pos[i] | (pos[i + 1] << 8) | (pos[i + 2] << 16) | (static_cast<uint32_t>(pos[i + 3]) << 24));
+  };
+  EXPECT_EQ(at(0), r.left);
+  EXPECT_EQ(at(4), r.top);
+  EXPECT_EQ(at(8), r.right);
+  EXPECT_EQ(at(12), r.bottom);
+  // The adapter settings are saved on the way out too.
+  uint32_t monitored = 0;
+  EXPECT_TRUE(ReadDword(L"Software\\Orlix Systems\\Vantrel\\AdaptersEx\\100-", L"Monitored", &monitored));
+  EXPECT_EQ(monitored, 1u);
+}
+
+TEST_F(MainWindowTest, RestartsWhereItWasLeft) {
+  {
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    SetWindowPos(main, nullptr, 200, 210, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    WaitUntil(
+        [&] {
+          RECT r;
+          GetWindowRect(main, &r);
+          return r.left == 200;
+        },
+        kEffectTimeoutMs);
+    // A WM_CLOSE from outside ends the program the same way as Exit.
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.WaitForExit(kStartTimeoutMs));
+  }
+  Program again;
+  HWND main = Start(again);
+  ASSERT_NE(main, nullptr);
+  RECT r;
+  GetWindowRect(main, &r);
+  EXPECT_EQ(r.left, 200);
+  EXPECT_EQ(r.top, 210);
+}
+
+}  // namespace
+}  // namespace vantrel::e2e
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s <OrlixVantrel.exe> <artifact folder>\n", argv[0]);
+    return 2;
+  }
+  auto widen = [](const char* s) {
+    int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
+    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1) MultiByteToWideChar(CP_ACP, 0, s, -1, w.data(), n);
+    return w;
+  };
+  vantrel::e2e::g_programPath = vantrel::e2e::WindowsPath(widen(argv[1]));
+  vantrel::e2e::g_artifactDir = vantrel::e2e::WindowsPath(widen(argv[2]));
+  CreateDirectoryW(vantrel::e2e::g_artifactDir.c_str(), nullptr);
+  return RUN_ALL_TESTS();
+}

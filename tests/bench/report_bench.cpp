@@ -195,3 +195,5 @@ BENCHMARK(BM_ExportHtml)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vantrel
+
+BENCHMARK_MAIN();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/logic/rate_view_layout.h"
 #include "app/logic/rate_view_settings.h"
 #include "engine/adapter_entry.h"
 
@@ -49,6 +50,13 @@ class CRateView : public IRateView {
   uint32_t RateMaximum() const;
   uint32_t ScaleTop() const;
   uint32_t GraphBackground() const;
+
+  // Draws the view as it stands into `dc` at (0, 0) through the off-screen bitmap, whatever
+  // the main window's shown flag (tests, screenshots).
+  void PaintInto(HDC dc);
+  // The current layout and the measured scale width (tests, the main window's stacking).
+  const RateViewLayout& Layout() const;
+  int ScaleWidth() const;
 
  private:
   struct Impl;

@@ -1,0 +1,141 @@
+#include "app/win32/tray_icon.h"
+
+#include "app/win32/rate_view.h"
+#include "platform/text.h"
+
+namespace vantrel {
+
+namespace {
+
+// The tip buffer of the pre-Windows 2000 structure: 63 characters and the zero.
+constexpr int kTipBuffer = 64;
+
+COLORREF PenColour(HPEN pen) {
+  LOGPEN lp{};
+  if (!pen || GetObjectW(pen, sizeof lp, &lp) != sizeof lp) return RGB(0, 0, 0);
+  return lp.lopnColor;
+}
+
+}  // namespace
+
+TrayGraphColours TrayColoursFromPens(HPEN both, HPEN down, HPEN up) {
+  return TrayGraphColours{PenColour(both), PenColour(down), PenColour(up)};
+}
+
+CTrayIcon::CTrayIcon(UINT callbackMessage, ShellNotifyProc notify)
+    : m_callback(callbackMessage), m_notify(notify ? notify : &Shell_NotifyIconW) {}
+
+CTrayIcon::~CTrayIcon() { ReleaseGraphResources(); }
+
+bool CTrayIcon::Init(HWND owner, const HICON (&activityIcons)[4], bool graphPossible) {
+  m_owner = owner;
+  for (int i = 0; i < 4; ++i) m_icons[i] = activityIcons[i];
+  m_current = nullptr;
+  ReleaseGraphResources();
+  if (!graphPossible) return true;
+  HDC screen = GetDC(owner);
+  m_memDC = CreateCompatibleDC(screen);
+  m_colour = CreateCompatibleBitmap(screen, kTrayIconSize, kTrayIconSize);
+  ReleaseDC(owner, screen);
+  // The mask is never drawn into: all zero, so every pixel of the icon is opaque.
+  const BYTE zeros[kTrayIconSize * 2] = {};
+  m_mask = CreateBitmap(kTrayIconSize, kTrayIconSize, 1, 1, zeros);
+  if (!m_memDC || !m_colour || !m_mask) {
+    ReleaseGraphResources();
+    return false;
+  }
+  return true;
+}
+
+void CTrayIcon::ReleaseGraphResources() {
+  if (m_memDC) DeleteDC(m_memDC);
+  if (m_colour) DeleteObject(m_colour);
+  if (m_mask) DeleteObject(m_mask);
+  m_memDC = nullptr;
+  m_colour = nullptr;
+  m_mask = nullptr;
+}
+
+bool CTrayIcon::Call(DWORD message, UINT flags, HICON icon, const std::wstring& tip) {
+  NOTIFYICONDATAW nid{};
+  // The pre-Windows 2000 layout: size, window, id, flags, callback, icon, 64-character tip.
+  nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  nid.hWnd = m_owner;
+  nid.uID = kTrayIconId;
+  nid.uFlags = flags;
+  nid.uCallbackMessage = m_callback;
+  nid.hIcon = icon;
+  lstrcpynW(nid.szTip, tip.c_str(), kTipBuffer);
+  return m_notify(message, &nid) != FALSE;
+}
+
+bool CTrayIcon::Add(HICON icon, const std::wstring& tip) { return Call(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP, icon, tip); }
+
+bool CTrayIcon::ModifyIconAndTip(HICON icon, const std::wstring& tip) {
+  return Call(NIM_MODIFY, NIF_ICON | NIF_TIP, icon, tip);
+}
+
+bool CTrayIcon::ModifyTip(const std::wstring& tip) { return Call(NIM_MODIFY, NIF_TIP, nullptr, tip); }
+
+bool CTrayIcon::Delete() { return Call(NIM_DELETE, NIF_MESSAGE, nullptr, std::wstring()); }
+
+bool CTrayIcon::AddInitial() {
+  m_current = m_icons[0];
+  return Add(m_current, L"Vantrel");
+}
+
+HICON CTrayIcon::MakeGraphIcon(const std::deque<RateSample>& history, uint32_t scaleTop, COLORREF background,
+                               bool columns, const TrayGraphColours& colours) {
+  IconPlan plan = TrayGraphIconPlan(history, scaleTop, columns);
+  const COLORREF palette[] = {background, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT),
+                              colours.both, colours.down, colours.up};
+  HGDIOBJ old = SelectObject(m_memDC, m_colour);
+  for (int y = 0; y < kTrayIconSize; ++y)
+    for (int x = 0; x < kTrayIconSize; ++x) SetPixelV(m_memDC, x, y, palette[static_cast<int>(plan[y][x])]);
+  // The bitmaps must not stay selected while the icon is made from them.
+  SelectObject(m_memDC, old);
+  ICONINFO info{};
+  info.fIcon = TRUE;
+  info.xHotspot = 0;
+  info.yHotspot = 0;
+  info.hbmMask = m_mask;
+  info.hbmColor = m_colour;
+  return CreateIconIndirect(&info);
+}
+
+void CTrayIcon::Update(const AdapterEntry& entry, const CRateView* view, const TrayUpdateOptions& options,
+                       const TrayGraphColours& colours) {
+  const RateSample newest = entry.history.empty() ? RateSample{} : entry.history.front();
+  std::wstring name = options.showName ? entry.displayName : std::wstring();
+  std::wstring address = options.showAddress ? AsciiToWide(entry.ip) : std::wstring();
+  std::wstring tip = TrayTooltip(name, address, TrayRatesText(newest, options.byteUnits));
+
+  if (GraphPossible() && options.showGraph && view) {
+    HICON graph = MakeGraphIcon(entry.history, view->ScaleTop(), view->GraphBackground(), options.columns, colours);
+    if (graph) {
+      if (!ModifyIconAndTip(graph, tip)) {
+        Delete();
+        Add(graph, tip);
+      }
+      DestroyIcon(graph);
+      m_current = nullptr;
+      return;
+    }
+    // Without a graph icon this second the activity icon stands in.
+  }
+
+  HICON icon = m_icons[ActivityIconIndex(newest)];
+  bool ok;
+  if (icon != m_current) {
+    m_current = icon;
+    ok = ModifyIconAndTip(icon, tip);
+  } else {
+    ok = ModifyTip(tip);
+  }
+  if (!ok) {
+    Delete();
+    Add(m_current, tip);
+  }
+}
+
+}  // namespace vantrel

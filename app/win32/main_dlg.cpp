@@ -9,7 +9,10 @@
 
 #include "app/logic/main_messages.h"
 #include "app/res/resource.h"
+#include "notify/email_sender.h"
+#include "platform/file.h"
 #include "platform/text.h"
+#include "reports/rates_recorder.h"
 
 namespace vantrel {
 
@@ -83,7 +86,9 @@ TickSettings CMainDlg::CurrentTickSettings() const {
 }
 
 BOOL CMainDlg::OnInitDialog() {
-  // 1. Nothing to do for the base dialog.
+  // 1. The window exists: the tray gets its owner and, where possible, the graph icon's
+  // drawing surface.
+  m_trayGraphPossible = m_tray.Init(m_hwnd, m_trayIcons, m_trayGraphPossible) && m_tray.GraphPossible();
   // 2. Every Options value, over the defaults.
   LoadOptions(m_store, SettingsRoot::CurrentUser, &m_options);
   // 3. The Service values (the service mode decides who owns the log and what goes to HKLM).
@@ -95,7 +100,8 @@ BOOL CMainDlg::OnInitDialog() {
   m_upPen = PenFromColour(m_options.upColor);
   m_downPen = PenFromColour(m_options.downColor);
   m_bothPen = PenFromColour(m_options.bothDownUpColor);
-  // 5. The e-mail settings belong to the notification e-mail, which this version lacks.
+  // 5. The e-mail settings.
+  m_email = ReadEmailSettings(m_store, SettingsRoot::CurrentUser);
   // 6. Icons and title.
   SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
   SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
@@ -112,7 +118,8 @@ BOOL CMainDlg::OnInitDialog() {
   LoadMonitoredList(m_store, SettingsRoot::CurrentUser, m_source, ListOwner::Interactive, &m_adapters);
   // 11. The Adapters and Reset Rates sub-menus.
   InitialiseMenus();
-  // 12. Rate recording files are opened by the rates recorder, which this version lacks.
+  // 12. The files of the adapters that record their rates.
+  StartRateRecording();
   // 13. Whether the program is in the Run key.
   m_options.startWithWindows = IsStartWithWindows(m_store) ? 1 : 0;
   // 14. Placement and the rate views.
@@ -139,9 +146,12 @@ BOOL CMainDlg::OnInitDialog() {
   // 20. No taskbar button.
   LONG_PTR ex = GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE);
   SetWindowLongPtrW(m_hwnd, GWL_EXSTYLE, (ex & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW);
-  // 21. The tray icon is added by the tray, which this version lacks.
+  // 21. The tray icon now, unless the first tick adds the graph icon.
+  if (m_options.dispIconSystray && !(m_trayGraphPossible && m_options.showGraphInSystray)) m_tray.AddInitial();
   // 22. The traffic log is located and opened by the log store, which this version lacks.
-  // 23. The notification threshold belongs to the notification check, which this version lacks.
+  // 23. The notification rule's threshold and totals.
+  m_alerts.SetNextAlert(m_options.nextAlertType, m_options.nextAlertMin);
+  if (m_options.notificationEnabled) PrepareNotification();
   // 24. The global hot key.
   RegisterHotKeyIfEnabled();
   // 25. First-run help: the help file is not part of this version, so FirstRun is kept for
@@ -195,14 +205,82 @@ void CMainDlg::OnTick() {
   m_tick->Run();
 }
 
-// Tick hooks. The log store, the tray, the rates recorder and the notification check are
-// separate pieces; until they are part of the program these hooks have nothing to feed.
-void CMainDlg::WriteTodayRecords(const LocalTime&) {}
-void CMainDlg::LoadTodayTotals(const LocalTime&) {}
-void CMainDlg::DayChanged(const LocalTime&) {}
-void CMainDlg::TrayUpdate(AdapterEntry&) {}
-void CMainDlg::RecordSecond(AdapterEntry&, uint32_t, uint32_t, const LocalTime&) {}
-void CMainDlg::AfterSampling(const LocalTime&) {}
+void CMainDlg::StartRateRecording() {
+  StartRecording(m_adapters, SystemFileSystem(), ServiceRecordsRates(), m_clock.Now(), m_options.displayUnitByte != 0,
+                 m_options.dateFormat, m_options.showIPInTitle != 0);
+}
+
+void CMainDlg::PrepareNotification() {
+  // Totals before today come from the traffic log; without an open log they are 0.
+  PeriodTotalFn noLog = [](uint32_t, std::string_view, int, int, int) -> uint64_t { return 0; };
+  m_alerts.Prepare(m_options.notification, m_adapters, noLog);
+}
+
+// Tick hooks.
+void CMainDlg::WriteTodayRecords(const LocalTime&) {
+  // The traffic log is not part of this version: nothing is written.
+}
+
+void CMainDlg::LoadTodayTotals(const LocalTime&) {
+  // The traffic log is not part of this version: today's totals start from the counters.
+}
+
+void CMainDlg::DayChanged(const LocalTime&) {
+  if (m_options.notificationEnabled) PrepareNotification();
+}
+
+void CMainDlg::TrayUpdate(AdapterEntry& entry) {
+  TrayUpdateOptions o;
+  o.showGraph = m_options.showGraphInSystray != 0;
+  o.showName = m_options.showAdapterNameInSystrayTips != 0;
+  o.showAddress = m_options.showAdapterIPInSystrayTips != 0;
+  o.byteUnits = m_options.displayUnitByte != 0;
+  o.columns = m_options.graphStyle != 0;
+  m_tray.Update(entry, static_cast<const CRateView*>(entry.view), o, TrayColoursFromPens(m_bothPen, m_downPen, m_upPen));
+}
+
+void CMainDlg::RecordSecond(AdapterEntry& entry, uint32_t down, uint32_t up, const LocalTime& now) {
+  vantrel::RecordSecond(entry, down, up, now, m_options.displayUnitByte != 0, m_options.dateFormat,
+                        m_options.showIPInTitle != 0);
+}
+
+void CMainDlg::AfterSampling(const LocalTime&) {
+  if (!m_options.notificationEnabled) return;
+  bool serviceSendsEmail = ServiceMode() && m_service.NotifiesInService();
+  m_alerts.Check(m_options.notification, serviceSendsEmail, *this);
+}
+
+void CMainDlg::SendAlertEmail(uint64_t used) {
+  const AdapterEntry* watched = m_alerts.prepared().watched;
+  if (!watched) return;
+  EmailPlaceholders values =
+      AlertPlaceholders(m_options.notification, *watched, used, m_tick ? m_tick->LastTickTime() : m_clock.Now(),
+                        static_cast<int>(m_options.weekStartDay), static_cast<int>(m_options.monthStartDay),
+                        m_options.dateFormat, m_options.showIPInTitle != 0);
+  MailReply reply;
+  reply.window = reinterpret_cast<uintptr_t>(m_hwnd);
+  reply.windowRequired = true;
+  // Runs on the sender thread: the outcome reaches the window only as a posted message.
+  reply.onResult = [](const MailRequest& request, const std::string& error) {
+    PostEmailResult(reinterpret_cast<HWND>(request.replyWindow), GetCurrentThreadId(), error);
+  };
+  vantrel::SendAlertEmail(m_email, m_options.notification.recipients, values, reply);
+}
+
+void CMainDlg::LaunchProgram(const std::wstring& path) {
+  ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CMainDlg::ShowNotificationDialog(uint32_t*, int32_t*) {
+  // The notification dialog is not part of this version; the choice stays as stored.
+  ShowUnavailable(L"The notification dialog", true);
+}
+
+void CMainDlg::SaveNextAlert(uint32_t nextAlertType, int32_t nextAlertMinutes) {
+  m_options.nextAlertType = nextAlertType;
+  m_options.nextAlertMin = nextAlertMinutes;
+  SaveOptions(m_store, SettingsRoot::CurrentUser, m_options, kGroupNextAlert);
+}
 
 void CMainDlg::SaveOptionGroups(uint32_t groups, bool alsoMachine) {
   SaveOptions(m_store, SettingsRoot::CurrentUser, m_options, groups);
@@ -235,7 +313,8 @@ void CMainDlg::Shutdown() {
   SaveOptions(m_store, SettingsRoot::CurrentUser, m_options, kGroupWindow);
   // 5. The adapter settings, while the views still give the fractions.
   SaveAdapters();
-  // 6. The tray icon is removed by the tray (not part of this version).
+  // 6. The tray icon.
+  if (m_options.dispIconSystray) m_tray.Delete();
   // 7. Views, histories and rate files.
   for (auto& entry : m_adapters) {
     entry.view = nullptr;

@@ -14,8 +14,11 @@
 #include "app/logic/menu_rules.h"
 #include "app/logic/window_layout.h"
 #include "app/win32/rate_view.h"
+#include "app/win32/tray_icon.h"
 #include "engine/monitored_list_io.h"
 #include "engine/sampling_tick.h"
+#include "notify/email_settings.h"
+#include "notify/notification.h"
 #include "settings/options.h"
 #include "ui/owner_draw_menu.h"
 #include "ui/window.h"
@@ -34,7 +37,7 @@ constexpr UINT_PTR IDT_TICK = 101;
 constexpr UINT kTickMilliseconds = 1000;
 constexpr int kHotkeyId = 8978;
 constexpr UINT kHotkeyModifiers = MOD_CONTROL | MOD_SHIFT;
-constexpr UINT kTrayIconId = 104;
+static_assert(UM_TRAY_NOTIFY == kTrayNotifyMessage, "the tray calls back with UM_TRAY_NOTIFY");
 // Pop-up menu positions.
 constexpr int kPopupMenuIndex = 0;
 constexpr int kAdaptersMenuPosition = 8;
@@ -53,7 +56,7 @@ struct MainWindowState {
 // error means success. False when the window is gone (the copy is then released here).
 bool PostEmailResult(HWND mainWindow, DWORD senderThreadId, const std::string& error);
 
-class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook {
+class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook, private IAlertActions {
  public:
   CMainDlg(HINSTANCE instance, ISettingsStore& store, IAdapterSource& source, IClock& clock);
   ~CMainDlg() override;
@@ -73,6 +76,13 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook 
   // IAdapterMenuHook: a new adapter gets its Adapters and Reset Rates items.
   void AdapterAdded(AdapterEntry& entry) override;
 
+ private:
+  // IAlertActions: what a fired notification rule does.
+  void SendAlertEmail(uint64_t used) override;
+  void LaunchProgram(const std::wstring& path) override;
+  void ShowNotificationDialog(uint32_t* nextAlertType, int32_t* nextAlertMinutes) override;
+  void SaveNextAlert(uint32_t nextAlertType, int32_t nextAlertMinutes) override;
+
  protected:
   BOOL OnInitDialog() override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
@@ -90,6 +100,9 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook 
   void OnPaintMinimised();
   void HandleLogOpenFailure();
   bool ServiceMode() const { return m_service.enabled != 0; }
+  bool ServiceRecordsRates() const { return ServiceMode() && m_service.RecordsInService(); }
+  void PrepareNotification();
+  void StartRateRecording();
   TickSettings CurrentTickSettings() const;
 
   // Commands and menus (main_dlg_commands.cpp)
@@ -107,7 +120,6 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook 
   void OnTrayNotify(LPARAM mouseMessage);
   void OnHotKey(int id);
   void OnEmailResult(LPARAM error);
-  bool IsAlerted() const { return m_alerted; }
   // A window that this version does not have: a plain information box, under the modal rules.
   void ShowUnavailable(const wchar_t* feature, bool modal);
   // Runs a modal window of ours: modal-open set and not topmost while it is open.
@@ -166,8 +178,10 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook 
   int m_lastOptionsPage = 0;
   bool m_hotkeyRegistered = false;
   bool m_shutdownDone = false;
-  // The notification state's "Alerted" (set by the notification check).
-  bool m_alerted = false;
+
+  CTrayIcon m_tray;
+  AlertMonitor m_alerts;
+  EmailSettings m_email;
 
   size_t m_historyCapacity;
   bool m_layered;

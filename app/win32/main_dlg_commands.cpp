@@ -194,8 +194,8 @@ void CMainDlg::OnResetRates(UINT id) {
 }
 
 void CMainDlg::OnNotificationCommand() {
-  if (m_options.notificationEnabled && IsAlerted())
-    ShowUnavailable(L"The notification dialog", true);
+  if (CtrlNShowsDialog(m_options.notificationEnabled != 0, m_alerts.state()))
+    m_alerts.ShowDialog(*this);
   else
     Beep(300, 100);
 }

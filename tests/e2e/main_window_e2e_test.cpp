@@ -266,8 +266,12 @@ TEST_F(MainWindowTest, DrawsTheGraphInTheViewsColours) {
   Screenshot shot;
   ASSERT_TRUE(CaptureWindow(main, &shot));
   EXPECT_TRUE(shot.SaveBmp(g_artifactDir + L"\\main-window.bmp"));
-  // The graph background (0xDEDBAD as 0x00BBGGRR) covers most of the window.
-  EXPECT_GT(shot.ShareOf(0xADDBDE, 6), 0.3);
+  // The default colours of a rate view (stored as 0x00BBGGRR, compared here as RGB): the
+  // graph background covers most of the window, the title band and the rate text band follow.
+  EXPECT_GT(shot.ShareOf(0xADDBDE, 6), 0.3) << "graph background";
+  EXPECT_GT(shot.ShareOf(0x9E9E9E, 6), 0.03) << "title background";
+  EXPECT_GT(shot.ShareOf(0xFFFFFF, 6), 0.03) << "rate text background";
+  EXPECT_GT(shot.ShareOf(0x333333, 6), 0.005) << "border";
 }
 
 TEST_F(MainWindowTest, ExitSavesTheWindowPositionAndEnds) {

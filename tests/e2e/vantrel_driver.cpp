@@ -38,7 +38,9 @@ int main(int argc, char** argv) {
     DWORD timeout = argc > 3 ? static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)) : 20000;
     return WaitUntil([&] { return VisibleWindow(title) != nullptr; }, timeout) ? 0 : 1;
   }
-  HWND w = VisibleWindow(title);
+  // A window that is just coming up (or a Wine process that is just starting) gets a moment.
+  HWND w = nullptr;
+  WaitUntil([&] { return (w = VisibleWindow(title)) != nullptr; }, 5000);
   if (!w) {
     std::fprintf(stderr, "no visible window titled %s\n", argv[2]);
     return 1;

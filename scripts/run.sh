@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Runs OrlixVantrel: installs what is missing, builds the Windows build and starts the program
+# under Wine in the project's own prefix (build/wineprefix).
+#
+#   scripts/run.sh [screenshot.png]
+#
+# With DISPLAY set the program runs on that display until it ends. Without a display it runs
+# on a private Xvfb: the script waits (at most 60 s) for the window "Vantrel", lets the graph
+# draw a few seconds, saves a screenshot of the screen as PNG (default
+# build/vantrel-screenshot.png), stops the program and exits.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+shot=${1:-$root/build/vantrel-screenshot.png}
+
+"$root/scripts/setup.sh"
+
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build build/win -j "$jobs" --target OrlixVantrel vantrel_driver
+
+export WINEPREFIX=$root/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+"$root/scripts/wineprefix.sh" "$WINEPREFIX"
+program=$root/build/win/app/OrlixVantrel.exe
+driver=$root/build/win/tests/e2e/vantrel_driver.exe
+
+if [[ -n "${DISPLAY:-}" ]]; then
+  exec wine "$program"
+fi
+
+xvfb_pid=
+program_pid=
+cleanup() {
+  [[ -n "$program_pid" ]] && kill "$program_pid" >/dev/null 2>&1 || true
+  wineserver -k >/dev/null 2>&1 || true
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+for n in $(seq 120 160); do
+  [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$n"
+  break
+done
+[[ -n "$xvfb_pid" ]] || { echo "no free X display number for Xvfb" >&2; exit 1; }
+for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${DISPLAY#:} ]] && break; sleep 0.1; done
+
+wineserver -p >/dev/null 2>&1 </dev/null || true
+wine wineboot >/dev/null 2>&1 </dev/null || true
+wine "$program" >/dev/null 2>&1 </dev/null &
+program_pid=$!
+
+if ! timeout 90 wine "$driver" wait-window Vantrel 60000; then
+  echo "the window \"Vantrel\" did not appear within 60 s" >&2
+  exit 1
+fi
+sleep 4  # a few ticks of the graph
+mkdir -p "$(dirname "$shot")"
+import -window root "$shot"
+echo "Screenshot saved: $shot"
+timeout 30 wine "$driver" close Vantrel 10000 || true
+timeout 20 tail --pid="$program_pid" -f /dev/null || true

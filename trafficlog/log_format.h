@@ -51,9 +51,14 @@ class LogRecordScanner {
   explicit LogRecordScanner(IFile& file, size_t bufferBytes = 64 * 1024);
   // The next record and its file offset; false at the end.
   bool Next(TrafficLogRecord* record, int64_t* offset = nullptr);
+  // The next record of one entry (equal kind and, for kind 300, identifier). Records of
+  // other entries are passed over on their raw bytes, without being parsed.
+  bool NextFor(uint32_t kind, std::string_view id, TrafficLogRecord* record, int64_t* offset = nullptr);
 
  private:
   bool Fill();
+  // The raw bytes of the next record, or null at the end.
+  const uint8_t* NextRaw(int64_t* offset);
 
   IFile& m_file;
   std::vector<uint8_t> m_buffer;

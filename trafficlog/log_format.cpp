@@ -98,7 +98,7 @@ bool LogRecordScanner::Fill() {
   return m_len - m_pos >= kLogRecordSize;
 }
 
-bool LogRecordScanner::Next(TrafficLogRecord* record, int64_t* offset) {
+bool LogRecordScanner::NextBytes(const uint8_t** bytes, int64_t* offset) {
   if (!m_started) {
     m_started = true;
     if (!m_file.Seek(static_cast<int64_t>(kLogHeaderSize))) {
@@ -107,10 +107,17 @@ bool LogRecordScanner::Next(TrafficLogRecord* record, int64_t* offset) {
     }
   }
   if (m_len - m_pos < kLogRecordSize && !Fill()) return false;
-  ParseLogRecord(m_buffer.data() + m_pos, record);
+  *bytes = m_buffer.data() + m_pos;
   if (offset) *offset = m_offset;
   m_pos += kLogRecordSize;
   m_offset += static_cast<int64_t>(kLogRecordSize);
+  return true;
+}
+
+bool LogRecordScanner::Next(TrafficLogRecord* record, int64_t* offset) {
+  const uint8_t* bytes = nullptr;
+  if (!NextBytes(&bytes, offset)) return false;
+  ParseLogRecord(bytes, record);
   return true;
 }
 

@@ -98,32 +98,33 @@ bool LogRecordScanner::Fill() {
   return m_len - m_pos >= kLogRecordSize;
 }
 
-const uint8_t* LogRecordScanner::NextRaw(int64_t* offset) {
+bool LogRecordScanner::NextBytes(const uint8_t** bytes, int64_t* offset) {
   if (!m_started) {
     m_started = true;
     if (!m_file.Seek(static_cast<int64_t>(kLogHeaderSize))) {
       m_eof = true;
-      return nullptr;
+      return false;
     }
   }
-  if (m_len - m_pos < kLogRecordSize && !Fill()) return nullptr;
-  const uint8_t* raw = m_buffer.data() + m_pos;
+  if (m_len - m_pos < kLogRecordSize && !Fill()) return false;
+  *bytes = m_buffer.data() + m_pos;
   if (offset) *offset = m_offset;
   m_pos += kLogRecordSize;
   m_offset += static_cast<int64_t>(kLogRecordSize);
-  return raw;
+  return true;
 }
 
 bool LogRecordScanner::Next(TrafficLogRecord* record, int64_t* offset) {
-  const uint8_t* raw = NextRaw(offset);
-  if (!raw) return false;
-  ParseLogRecord(raw, record);
+  const uint8_t* bytes = nullptr;
+  if (!NextBytes(&bytes, offset)) return false;
+  ParseLogRecord(bytes, record);
   return true;
 }
 
 bool LogRecordScanner::NextFor(uint32_t kind, std::string_view id, TrafficLogRecord* record, int64_t* offset) {
   if (id.size() > kLogIdBytes - 1) id = id.substr(0, kLogIdBytes - 1);
-  while (const uint8_t* raw = NextRaw(offset)) {
+  const uint8_t* raw = nullptr;
+  while (NextBytes(&raw, offset)) {
     if (Get32(raw + 12) != kind) continue;
     if (kind == 300) {
       const uint8_t* stored = raw + 16;

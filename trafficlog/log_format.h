@@ -54,11 +54,12 @@ class LogRecordScanner {
   // The next record of one entry (equal kind and, for kind 300, identifier). Records of
   // other entries are passed over on their raw bytes, without being parsed.
   bool NextFor(uint32_t kind, std::string_view id, TrafficLogRecord* record, int64_t* offset = nullptr);
+  // The next record's 296 bytes as stored, valid until the next call; for passes that
+  // look at a few fields of every record. False at the end.
+  bool NextBytes(const uint8_t** bytes, int64_t* offset = nullptr);
 
  private:
   bool Fill();
-  // The raw bytes of the next record, or null at the end.
-  const uint8_t* NextRaw(int64_t* offset);
 
   IFile& m_file;
   std::vector<uint8_t> m_buffer;

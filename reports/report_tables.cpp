@@ -103,8 +103,7 @@ ReportTable BuildDaily(const ReportContext& ctx, bool readLog) {
   if (readLog && ctx.log) {
     LogRecordScanner scanner(*ctx.log);
     TrafficLogRecord r;
-    while (scanner.Next(&r)) {
-      if (!r.IsFor(ctx.kind, ctx.id)) continue;
+    while (scanner.NextFor(ctx.kind, ctx.id, &r)) {
       Date d = r.date();
       bool isToday = d == ctx.today;
       table.rows.push_back(MakeDailyRow(ctx, d, r.dayOfWeek, TrafficPair{static_cast<int64_t>(r.down), static_cast<int64_t>(r.up)}, isToday));
@@ -132,8 +131,7 @@ ReportTable BuildPeriods(ReportKind kind, const ReportContext& ctx, bool readLog
     };
     LogRecordScanner scanner(*ctx.log);
     TrafficLogRecord r;
-    while (scanner.Next(&r)) {
-      if (!r.IsFor(ctx.kind, ctx.id)) continue;
+    while (scanner.NextFor(ctx.kind, ctx.id, &r)) {
       Date d = r.date();
       if (d == ctx.today) continue;  // the live totals stand in for today's record
       int64_t down = static_cast<int64_t>(r.down), up = static_cast<int64_t>(r.up);
@@ -277,8 +275,7 @@ SummaryTotals BuildSummary(const ReportContext& ctx) {
   Period window{LastDaysStart(ctx.today, ctx.lastDays), ctx.today};
   LogRecordScanner scanner(*ctx.log);
   TrafficLogRecord r;
-  while (scanner.Next(&r)) {
-    if (!r.IsFor(ctx.kind, ctx.id)) continue;
+  while (scanner.NextFor(ctx.kind, ctx.id, &r)) {
     Date d = r.date();
     if (d == ctx.today) continue;
     int64_t down = static_cast<int64_t>(r.down), up = static_cast<int64_t>(r.up);
@@ -299,8 +296,7 @@ void RecomputeLastDays(const ReportContext& ctx, SummaryTotals* totals) {
   Period window{LastDaysStart(ctx.today, ctx.lastDays), ctx.today};
   LogRecordScanner scanner(*ctx.log);
   TrafficLogRecord r;
-  while (scanner.Next(&r)) {
-    if (!r.IsFor(ctx.kind, ctx.id)) continue;
+  while (scanner.NextFor(ctx.kind, ctx.id, &r)) {
     Date d = r.date();
     if (d == ctx.today || !InPeriod(d, window)) continue;
     AddTo(&totals->lastDays, static_cast<int64_t>(r.down), static_cast<int64_t>(r.up));

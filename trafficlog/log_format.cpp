@@ -71,8 +71,8 @@ void ParseLogRecord(const uint8_t in[kLogRecordSize], TrafficLogRecord* r) {
   r->dayOfWeek = Get16(in + 8);
   r->kind = Get32(in + 12);
   size_t n = strnlen(reinterpret_cast<const char*>(in + 16), kLogIdBytes - 1);
-  std::memset(r->id, 0, sizeof r->id);
   std::memcpy(r->id, in + 16, n);
+  r->id[n] = '\0';  // what follows the terminator is never read
   r->down = Get64(in + 280);
   r->up = Get64(in + 288);
 }
@@ -98,7 +98,7 @@ bool LogRecordScanner::Fill() {
   return m_len - m_pos >= kLogRecordSize;
 }
 
-bool LogRecordScanner::Next(TrafficLogRecord* record, int64_t* offset) {
+bool LogRecordScanner::NextBytes(const uint8_t** bytes, int64_t* offset) {
   if (!m_started) {
     m_started = true;
     if (!m_file.Seek(static_cast<int64_t>(kLogHeaderSize))) {
@@ -107,11 +107,34 @@ bool LogRecordScanner::Next(TrafficLogRecord* record, int64_t* offset) {
     }
   }
   if (m_len - m_pos < kLogRecordSize && !Fill()) return false;
-  ParseLogRecord(m_buffer.data() + m_pos, record);
+  *bytes = m_buffer.data() + m_pos;
   if (offset) *offset = m_offset;
   m_pos += kLogRecordSize;
   m_offset += static_cast<int64_t>(kLogRecordSize);
   return true;
+}
+
+bool LogRecordScanner::Next(TrafficLogRecord* record, int64_t* offset) {
+  const uint8_t* bytes = nullptr;
+  if (!NextBytes(&bytes, offset)) return false;
+  ParseLogRecord(bytes, record);
+  return true;
+}
+
+bool LogRecordScanner::NextFor(uint32_t kind, std::string_view id, TrafficLogRecord* record, int64_t* offset) {
+  if (id.size() > kLogIdBytes - 1) id = id.substr(0, kLogIdBytes - 1);
+  const uint8_t* raw = nullptr;
+  while (NextBytes(&raw, offset)) {
+    if (Get32(raw + 12) != kind) continue;
+    if (kind == 300) {
+      const uint8_t* stored = raw + 16;
+      if (std::memcmp(stored, id.data(), id.size()) != 0) continue;
+      if (id.size() < kLogIdBytes - 1 && stored[id.size()] != 0) continue;
+    }
+    ParseLogRecord(raw, record);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace vantrel

@@ -51,6 +51,12 @@ class LogRecordScanner {
   explicit LogRecordScanner(IFile& file, size_t bufferBytes = 64 * 1024);
   // The next record and its file offset; false at the end.
   bool Next(TrafficLogRecord* record, int64_t* offset = nullptr);
+  // The next record of one entry (equal kind and, for kind 300, identifier). Records of
+  // other entries are passed over on their raw bytes, without being parsed.
+  bool NextFor(uint32_t kind, std::string_view id, TrafficLogRecord* record, int64_t* offset = nullptr);
+  // The next record's 296 bytes as stored, valid until the next call; for passes that
+  // look at a few fields of every record. False at the end.
+  bool NextBytes(const uint8_t** bytes, int64_t* offset = nullptr);
 
  private:
   bool Fill();

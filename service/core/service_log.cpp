@@ -17,7 +17,7 @@ std::string CtimeText(const LocalTime& t) {
   return buf;
 }
 
-std::string ServiceLogLine(const LocalTime& t, const std::string& text) {
+std::string FormatServiceLogLine(const LocalTime& t, const std::string& text) {
   std::string cut = text.size() > 1023 ? text.substr(0, 1023) : text;
   return "[" + CtimeText(t) + "]: " + cut + "\n";
 }
@@ -42,7 +42,7 @@ void ServiceLogFile::Close() {
 void ServiceLogFile::Log(const std::string& text) {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (!m_file) return;
-  std::string line = ServiceLogLine(m_clock.Now(), text);
+  std::string line = FormatServiceLogLine(m_clock.Now(), text);
   std::fputs(line.c_str(), m_file);
   std::fflush(m_file);
 }

@@ -20,7 +20,7 @@ class IServiceLog {
 // day padded with a space).
 std::string CtimeText(const LocalTime& t);
 // "[%s]: %s\n" with the time and the text cut to 1023 characters.
-std::string ServiceLogLine(const LocalTime& t, const std::string& text);
+std::string FormatServiceLogLine(const LocalTime& t, const std::string& text);
 
 // The log file "vantrelservice.log", appended to and flushed after every line; shared by the
 // worker, the report threads and the mail sender threads.

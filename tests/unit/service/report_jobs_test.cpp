@@ -90,8 +90,8 @@ TEST(ServiceLog, LinesCarryTheCtimeStamp) {
   LocalTime t = MakeLocalTime(2010, 3, 18, 14, 5, 9);
   EXPECT_EQ(CtimeText(t), "Thu Mar 18 14:05:09 2010");
   EXPECT_EQ(CtimeText(MakeLocalTime(2010, 3, 7, 1, 2, 3)), "Sun Mar  7 01:02:03 2010");
-  EXPECT_EQ(ServiceLogLine(t, "Service is running..."), "[Thu Mar 18 14:05:09 2010]: Service is running...\n");
-  EXPECT_EQ(ServiceLogLine(t, std::string(5000, 'x')).size(), std::string("[Thu Mar 18 14:05:09 2010]: ").size() + 1024);
+  EXPECT_EQ(FormatServiceLogLine(t, "Service is running..."), "[Thu Mar 18 14:05:09 2010]: Service is running...\n");
+  EXPECT_EQ(FormatServiceLogLine(t, std::string(5000, 'x')).size(), std::string("[Thu Mar 18 14:05:09 2010]: ").size() + 1024);
 }
 
 }  // namespace

@@ -126,3 +126,43 @@ TEST_F(LogRecordScannerTest, AnEmptyOrHeaderOnlyLogHasNoRecords) {
 
 }  // namespace
 }  // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+TEST(LogRecordScannerFor, PassesOverOtherEntriesAndMatchesIdentifiersExactly) {
+  test::TempDir dir;
+  std::string bytes(kLogHeaderSize, '\0');
+  WriteLogHeader(reinterpret_cast<uint8_t*>(bytes.data()));
+  auto add = [&](uint32_t kind, const std::string& id, uint64_t down) {
+    TrafficLogRecord r;
+    r.kind = kind;
+    r.SetId(id);
+    r.down = down;
+    uint8_t b[kLogRecordSize];
+    SerializeLogRecord(r, b);
+    bytes.append(reinterpret_cast<char*>(b), sizeof b);
+  };
+  add(300, "ETH", 1);
+  add(300, "ETH0", 2);
+  add(100, "stray", 3);
+  add(300, "ETH", 4);
+  add(200, "", 5);
+  add(300, std::string(259, 'L'), 6);
+  test::WriteFileBytes(dir.File(L"log"), bytes);
+  auto collect = [&](uint32_t kind, const std::string& id) {
+    auto f = SystemFileSystem().Open(dir.File(L"log"), FileMode::Reader);
+    LogRecordScanner scan(*f);
+    TrafficLogRecord r;
+    std::vector<uint64_t> got;
+    while (scan.NextFor(kind, id, &r)) got.push_back(r.down);
+    return got;
+  };
+  EXPECT_EQ(collect(300, "ETH"), (std::vector<uint64_t>{1, 4}));
+  EXPECT_EQ(collect(300, "ET"), (std::vector<uint64_t>{}));
+  EXPECT_EQ(collect(100, ""), (std::vector<uint64_t>{3}));  // kind alone for the pseudo-adapters
+  EXPECT_EQ(collect(300, std::string(259, 'L')), (std::vector<uint64_t>{6}));
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,228 @@
+// VantrelService.exe under the real service control manager: installed, started, counting
+// the host's adapters into its traffic log, writing scheduled reports, stopped, removed.
+// Every wait is bounded.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "engine/adapter_entry.h"
+#include "platform/file.h"
+#include "platform/text.h"
+#include "platform/win32/ip_helper.h"
+#include "platform/win32/registry_store.h"
+#include "service/core/report_jobs.h"
+#include "settings/options.h"
+#include "settings/settings_keys.h"
+#include "tests/support/fakes.h"
+#include "trafficlog/log_format.h"
+
+namespace vantrel {
+namespace {
+
+constexpr SettingsRoot kMachine = SettingsRoot::LocalMachine;
+
+// The build's program, seen from Wine through the Z: drive.
+std::wstring BuiltServiceExe() {
+  std::wstring p = AsciiToWide(VANTREL_SERVICE_EXE);
+  for (auto& c : p)
+    if (c == L'/') c = L'\\';
+  return p.size() > 1 && p[1] == L':' ? p : L"Z:" + p;
+}
+
+// Text-mode output (the console, the service's log) writes each "\n" as CR LF.
+std::string WithLf(const std::string& text) {
+  std::string lf;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf.push_back(text[i]);
+  return lf;
+}
+
+// Runs a command line and returns its standard output with CR LF read as LF; waits at
+// most 60 seconds.
+std::string RunCommand(const std::wstring& commandLine, DWORD* exitCode = nullptr) {
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  CreatePipe(&readEnd, &writeEnd, &sa, 0);
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = writeEnd;
+  si.hStdError = writeEnd;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION pi{};
+  std::wstring cmd = commandLine;
+  BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
+  CloseHandle(writeEnd);
+  std::string out;
+  if (ok) {
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    WaitForSingleObject(pi.hProcess, 60000);
+    if (exitCode) GetExitCodeProcess(pi.hProcess, exitCode);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  CloseHandle(readEnd);
+  return WithLf(out);
+}
+
+DWORD ServiceState() {
+  SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!scm) return 0;
+  DWORD state = 0;
+  if (SC_HANDLE svc = OpenServiceW(scm, L"VantrelService", SERVICE_QUERY_STATUS)) {
+    SERVICE_STATUS st{};
+    if (QueryServiceStatus(svc, &st)) state = st.dwCurrentState;
+    CloseServiceHandle(svc);
+  }
+  CloseServiceHandle(scm);
+  return state;
+}
+
+template <typename Pred>
+bool WaitFor(Pred pred, int seconds) {
+  for (int i = 0; i < seconds * 10; ++i) {
+    if (pred()) return true;
+    Sleep(100);
+  }
+  return pred();
+}
+
+std::string ReadText(const std::wstring& path) { return test::ReadFileBytes(path); }
+
+class ServiceEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_exe = m_dir.File(L"VantrelService.exe");
+    ASSERT_TRUE(CopyFileW(BuiltServiceExe().c_str(), m_exe.c_str(), FALSE)) << WideToAnsi(BuiltServiceExe());
+    RunCommand(L"\"" + m_exe + L"\" /uninstall");  // a leftover of an earlier run
+    m_store.DeleteTree(kMachine, L"Software\\Orlix Systems\\Vantrel");
+  }
+  void TearDown() override {
+    if (ServiceState() == SERVICE_RUNNING) RunCommand(L"net stop VantrelService");
+    WaitFor([] { return ServiceState() != SERVICE_RUNNING && ServiceState() != SERVICE_STOP_PENDING; }, 30);
+    RunCommand(L"\"" + m_exe + L"\" /uninstall");
+    m_store.DeleteTree(kMachine, L"Software\\Orlix Systems\\Vantrel");
+  }
+  std::string Log() { return WithLf(ReadText(m_dir.File(L"vantrelservice.log"))); }
+  bool LogHas(const std::string& text) { return Log().find(text) != std::string::npos; }
+
+  test::TempDir m_dir;
+  RegistryStore m_store;
+  std::wstring m_exe;
+};
+
+TEST_F(ServiceEndToEnd, TheCommandLineAcceptsOnlySlashInstallAndSlashUninstall) {
+  for (const wchar_t* args : {L"install", L"-install", L"/install extra", L"/setup", L"/"}) {
+    EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" " + args), "Invalid parameters.\n") << WideToAnsi(args);
+  }
+  EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /InStAlL"), "Install service...success\n");
+  EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /INSTALL"), "Install service...failure\n");  // already there
+  EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /UNINSTALL"), "Uninstall service...success\n");
+  EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /uninstall"), "Uninstall service...failure\n");
+}
+
+TEST_F(ServiceEndToEnd, NotEnabledItStopsByItselfWithItsReason) {
+  ServiceKeyValues key;  // ServiceEnabled 0
+  WriteServiceKey(m_store, kMachine, key);
+  ASSERT_EQ(RunCommand(L"\"" + m_exe + L"\" /install"), "Install service...success\n");
+  RunCommand(L"net start VantrelService");
+  EXPECT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, 30));
+  EXPECT_TRUE(WaitFor([&] { return LogHas("stopped."); }, 10));
+  std::string log = Log();
+  EXPECT_NE(log.find("]: Service isn't enabled. You may enable service at \"Options\" -> \"Serice\" -> "
+                     "\"Enable Serice\"\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("]: Err: 0x0101000\n"), std::string::npos);
+  EXPECT_EQ(log.find("Service is running..."), std::string::npos);
+}
+
+TEST_F(ServiceEndToEnd, CountsLogsReportsAndWritesItsRecordsWhenStopped) {
+  ServiceKeyValues key;
+  key.enabled = 1;
+  key.options[0] = 1;
+  WriteServiceKey(m_store, kMachine, key);
+  std::wstring logPath = m_dir.File(L"TrafficHistory.log");
+  WriteTrafficLogFile(m_store, kMachine, logPath);
+  std::vector<ServiceReportJob> jobs(3);
+  jobs[0].type = kReportDaily;
+  jobs[0].interval = 1;
+  jobs[0].path = m_dir.File(L"daily.txt");
+  jobs[1].type = kReportSummary;
+  jobs[1].interval = 2;
+  jobs[1].path = m_dir.File(L"summary.HTM");
+  jobs[2].type = kReportWeekly;
+  jobs[2].kind = 300;
+  jobs[2].id = "{NEVER-SEEN-ADAPTER}";
+  jobs[2].interval = 1;
+  jobs[2].path = m_dir.File(L"never.csv");
+  WriteReportJobs(m_store, kMachine, jobs);
+
+  ASSERT_EQ(RunCommand(L"\"" + m_exe + L"\" /install"), "Install service...success\n");
+  RunCommand(L"net start VantrelService");
+  ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_RUNNING; }, 30));
+  ASSERT_TRUE(WaitFor([&] { return LogHas("Generate summary report"); }, 30)) << Log();
+  EXPECT_TRUE(LogHas("Generate daily report (" + WideToAnsi(jobs[0].path) + ") for All Connections successfully"));
+  EXPECT_EQ(ReadText(jobs[0].path).rfind("IMPORTANT: This report is best viewed with a fixed width font.", 0), 0u);
+  EXPECT_EQ(ReadText(jobs[1].path).rfind("<html><head><title>General Traffic Summary</title>", 0), 0u);
+  EXPECT_FALSE(SystemFileSystem().Exists(jobs[2].path));
+
+  // A second instance finds the service's stopped event and ends at once.
+  RunCommand(L"\"" + m_exe + L"\"");
+  EXPECT_TRUE(LogHas("]: Err: service is running.\n"));
+
+  RunCommand(L"net stop VantrelService");
+  ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, 30));
+  ASSERT_TRUE(WaitFor([&] { return LogHas("Vantrel Service stopped."); }, 10));
+
+  // The log holds today's records for both pseudo-adapters and every adapter of the host.
+  auto file = SystemFileSystem().Open(logPath, FileMode::Reader);
+  ASSERT_TRUE(file);
+  uint8_t header[kLogHeaderSize];
+  ASSERT_EQ(ReadUpTo(*file, header, sizeof header), sizeof header);
+  EXPECT_TRUE(IsValidLogHeader(header, sizeof header));
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  std::set<std::string> ids;
+  std::set<uint32_t> kinds;
+  LogRecordScanner scan(*file);
+  TrafficLogRecord r;
+  while (scan.Next(&r)) {
+    if (r.year != now.wYear || r.month != now.wMonth || r.day != now.wDay) continue;
+    kinds.insert(r.kind);
+    if (r.kind == kKindAdapter) ids.insert(std::string(r.Id()));
+  }
+  EXPECT_TRUE(kinds.count(kKindAllConnections));
+  EXPECT_TRUE(kinds.count(kKindDialUp));
+  IpHelperSource live;
+  ASSERT_TRUE(live.Load());
+  std::vector<LiveAdapter> adapters;
+  ASSERT_TRUE(live.GetAdapters(&adapters));
+  for (const auto& a : adapters) EXPECT_TRUE(ids.count(AdapterIdentifier(a))) << a.name;
+
+  // Lines of one run, in order.
+  std::string log = Log();
+  size_t up = log.find("]: Vantrel Service start up...\n");
+  size_t path = log.find("]: Traffic log file: " + WideToAnsi(logPath) + "\n");
+  size_t running = log.find("]: Service is running...\n");
+  size_t stopped = log.rfind("]: Vantrel Service stopped.\n");
+  EXPECT_LT(up, path);
+  EXPECT_LT(path, running);
+  EXPECT_LT(running, stopped);
+  EXPECT_EQ(log.find("Failed"), std::string::npos);
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);)
+    if (!line.empty()) EXPECT_EQ(line[0], '[') << line;
+
+  EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /uninstall"), "Uninstall service...success\n");
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,174 @@
+#pragma once
+// The open traffic log of one program: where it lives, how it is opened (as the one writer,
+// the owner, or as a reader while the service owns it), today's records of every monitored
+// entry, and the period totals that notifications count over.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/adapter_entry.h"
+#include "platform/adapter_source.h"
+#include "platform/clock.h"
+#include "platform/file.h"
+#include "platform/paths.h"
+#include "platform/settings_store.h"
+#include "trafficlog/log_format.h"
+#include "trafficlog/periods.h"
+
+namespace vantrel {
+
+constexpr wchar_t kTrafficLogName[] = L"TrafficHistory.log";
+constexpr wchar_t kOldSummaryName[] = L"sum.log";
+constexpr wchar_t kLogFolderName[] = L"OrlixVantrel";
+
+// Service control manager states that matter to the log (the Win32 values).
+constexpr int32_t kServiceNoAnswer = -1;
+constexpr int32_t kServiceStopped = 1;
+constexpr int32_t kServiceStartPending = 2;
+constexpr int32_t kServiceStopPending = 3;
+constexpr int32_t kServiceRunning = 4;
+
+// How many times the interactive owner stops a service that still holds the log before it
+// gives up; a service that keeps coming back must not hang the program.
+constexpr int kMaxServiceStopAttempts = 5;
+
+// Records are addressed by signed 32-bit offsets: no record is written that would start
+// beyond this offset, so the log never grows past 2 GiB.
+constexpr int64_t kMaxRecordOffset = 0x7FFFFFFF - static_cast<int64_t>(kLogRecordSize) + 1;
+
+// What the log needs of the service control manager: the state of a service and stopping it.
+class IServiceState {
+ public:
+  virtual ~IServiceState() = default;
+  // The service's current state (kServiceStopped .. kServiceRunning), kServiceNoAnswer when
+  // the manager or the service cannot be opened or queried.
+  virtual int32_t QueryServiceState(const std::wstring& name) = 0;
+  // Asks the service to stop and waits until it has; true when it reached stopped.
+  virtual bool StopServiceAndWait(const std::wstring& name) = 0;
+};
+
+// A service control that answers kServiceNoAnswer, as for a service that is not installed.
+IServiceState& NoServiceState();
+
+// Which program uses the log: they locate and open it differently.
+enum class LogProgram { Interactive, Service };
+
+enum class LogAccess { None, Owner, Reader };
+
+// Direction of a period total: download, upload, or (any other value) both.
+constexpr int kDirectionDown = 0;
+constexpr int kDirectionUp = 1;
+constexpr int kDirectionBoth = 2;
+
+// Period types of a period total: the week, the accounting month, or (any other value) the
+// last n days.
+constexpr int kPeriodWeek = 0;
+constexpr int kPeriodMonth = 1;
+constexpr int kPeriodLastDays = 2;
+
+// The period of the given type that holds `today`; out-of-range start days are read as the
+// defaults (Sunday, the 1st).
+Period CurrentPeriod(int periodType, int n, const LocalTime& today, int weekStartDay, int monthStartDay);
+
+class TrafficLog {
+ public:
+  // adapters is needed only by the interactive program (the old summary's import); it may be
+  // null for the service.
+  TrafficLog(LogProgram program, IFileSystem& files, ISettingsStore& settings, IKnownFolders& folders,
+             IAdapterSource* adapters, IServiceState& service = NoServiceState());
+  ~TrafficLog();
+  TrafficLog(const TrafficLog&) = delete;
+  TrafficLog& operator=(const TrafficLog&) = delete;
+
+  // The service mode (ServiceEnabled) of the interactive program: chooses the owner or the
+  // reader open and whether the log path is mirrored under the machine hive. Set it before
+  // LocateTrafficLog.
+  void SetServiceMode(bool on) { m_serviceMode = on; }
+  bool ServiceMode() const { return m_serviceMode; }
+
+  // Determines the log path at start-up and returns it. Interactive: TrafficLogFile of the
+  // per-user Options (then the path came from the settings), else the documents folder's
+  // "OrlixVantrel" folder (made if needed) or the program folder, plus "TrafficHistory.log",
+  // stored in TrafficLogFile per user and, in service mode, machine-wide. Service:
+  // TrafficLogFile of the machine-wide Options as 8-bit text, else the program folder plus
+  // "TrafficHistory.log"; it writes nothing.
+  const std::wstring& LocateTrafficLog();
+
+  // Opens the log at Path(), closing any open one first. Interactive in service mode: as
+  // reader, refused when the header is bad. Otherwise as owner: an empty file gets a fresh
+  // header (and, interactive, the old summary's records); a bad header is replaced by an
+  // empty log after the damaged file was copied beside it (refused if that copy fails).
+  // Interactive owner: while the service holds the file and runs, it is stopped and the
+  // open tried again, at most kMaxServiceStopAttempts times.
+  bool OpenTrafficLog();
+  void CloseTrafficLog();
+
+  // Sets every entry's today totals and record offset from the records dated `today` (the
+  // last one per entry wins). Without a log the totals stay, unless the day has changed
+  // since the totals were last loaded or written: then they start again at 0.
+  void LoadTodayTotals(MonitoredList& list, const LocalTime& today);
+  // Writes every entry's today totals to its record dated `today`, appending a record for an
+  // entry that has none yet, then flushes. Nothing while no log is open or as reader. An
+  // entry whose write fails keeps its totals (and an offset of -1 if it had none) for the
+  // next write. True when every record was written and flushed.
+  bool WriteTodayRecords(MonitoredList& list, const LocalTime& today);
+  // Empties the owner's log to a fresh header and resets every entry's today totals and
+  // offset. False (and nothing reset) without a log, as reader, or when the file cannot
+  // be cut.
+  bool ClearTrafficLog(MonitoredList& list);
+
+  // Bytes of one entry in the current period of the given type, from the records before
+  // today (today's traffic is in the entry's in-memory totals). 0 without a log and for a
+  // one-day period.
+  uint64_t PeriodTotal(uint32_t kind, std::string_view id, int periodType, int direction, int n,
+                       const LocalTime& today, int weekStartDay, int monthStartDay);
+
+  // A path chosen by the user (the open-failure dialogue, the Traffic Reports window): kept
+  // as the log path and stored in TrafficLogFile per user and, in service mode, machine-wide.
+  // The log is not reopened. False when the setting could not be stored.
+  bool ChangeLogPath(const std::wstring& path);
+  // Stores the current path as TrafficLogFile machine-wide (the service mode is switched on).
+  bool WriteMachineLogPath();
+  // The open-failure dialogue's retry: ChangeLogPath, OpenTrafficLog, and on success
+  // LoadTodayTotals for `today`. True when the log is open.
+  bool RetryWithCustomPath(const std::wstring& path, MonitoredList& list, const LocalTime& today);
+
+  const std::wstring& Path() const { return m_path; }
+  bool PathFromSettings() const { return m_pathFromSettings; }
+  bool IsOpen() const { return m_access != LogAccess::None; }
+  LogAccess Access() const { return m_access; }
+  // Where the damaged file was kept by the last repair, empty when none was needed.
+  const std::wstring& DamagedCopyPath() const { return m_damagedCopy; }
+
+ private:
+  bool OpenAsReader();
+  bool OpenAsOwner();
+  std::unique_ptr<IFile> OpenOwnerHandle();
+  bool PrepareOwnerFile(bool* freshHeader);
+  bool PreserveDamagedFile();
+  void ImportOldSummary();
+  bool WriteFreshHeader();
+  bool AppendRecord(const uint8_t* image, size_t bytes, int64_t* offset);
+  bool PrepareAppend(int64_t* end);
+  void ResetTotals(MonitoredList& list);
+
+  LogProgram m_program;
+  IFileSystem& m_files;
+  ISettingsStore& m_settings;
+  IKnownFolders& m_folders;
+  IAdapterSource* m_adapters;
+  IServiceState& m_service;
+
+  std::unique_ptr<IFile> m_file;
+  LogAccess m_access = LogAccess::None;
+  std::wstring m_path;
+  bool m_pathFromSettings = false;
+  bool m_serviceMode = false;
+  std::wstring m_damagedCopy;
+  // The day the entries' today totals belong to, once known.
+  std::optional<Date> m_totalsDate;
+};
+
+}  // namespace vantrel

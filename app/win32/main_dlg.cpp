@@ -2,6 +2,7 @@
 // one-second tick and its hooks, and the shutdown steps.
 #include "app/win32/main_dlg.h"
 
+#include <commdlg.h>
 #include <versionhelpers.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "app/res/resource.h"
 #include "notify/email_sender.h"
 #include "platform/file.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "reports/rates_recorder.h"
 
@@ -48,7 +50,13 @@ bool PostEmailResult(HWND mainWindow, DWORD senderThreadId, const std::string& e
 }
 
 CMainDlg::CMainDlg(HINSTANCE instance, ISettingsStore& store, IAdapterSource& source, IClock& clock)
-    : m_instance(instance), m_store(store), m_source(source), m_clock(clock) {
+    : m_instance(instance),
+      m_store(store),
+      m_source(source),
+      m_clock(clock),
+      // Stopping a service that still holds the log belongs to the service control, which
+      // this version lacks: the log sees no service.
+      m_log(LogProgram::Interactive, SystemFileSystem(), store, SystemKnownFolders(), &source, NoServiceState()) {
   m_layered = LayeredWindowsAvailable();
   m_options = DefaultOptions(m_layered);
   m_historyCapacity = std::max<size_t>(static_cast<size_t>(std::max(GetSystemMetrics(SM_CXSCREEN), 0)),
@@ -148,7 +156,8 @@ BOOL CMainDlg::OnInitDialog() {
   SetWindowLongPtrW(m_hwnd, GWL_EXSTYLE, (ex & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW);
   // 21. The tray icon now, unless the first tick adds the graph icon.
   if (m_options.dispIconSystray && !(m_trayGraphPossible && m_options.showGraphInSystray)) m_tray.AddInitial();
-  // 22. The traffic log is located and opened by the log store, which this version lacks.
+  // 22. The traffic log.
+  OpenTrafficLogAtStart();
   // 23. The notification rule's threshold and totals.
   m_alerts.SetNextAlert(m_options.nextAlertType, m_options.nextAlertMin);
   if (m_options.notificationEnabled) PrepareNotification();
@@ -210,20 +219,30 @@ void CMainDlg::StartRateRecording() {
                  m_options.dateFormat, m_options.showIPInTitle != 0);
 }
 
+void CMainDlg::OpenTrafficLogAtStart() {
+  m_log.SetServiceMode(ServiceMode());
+  m_log.LocateTrafficLog();
+  if (m_log.OpenTrafficLog())
+    m_log.LoadTodayTotals(m_adapters, m_clock.Now());
+  else
+    PostMessageW(m_hwnd, UM_LOG_OPEN_FAILED, 0, 0);
+}
+
 void CMainDlg::PrepareNotification() {
-  // Totals before today come from the traffic log; without an open log they are 0.
-  PeriodTotalFn noLog = [](uint32_t, std::string_view, int, int, int) -> uint64_t { return 0; };
-  m_alerts.Prepare(m_options.notification, m_adapters, noLog);
+  // Totals before today come from the traffic log (0 without an open log).
+  LocalTime today = Today();
+  int weekStart = static_cast<int>(m_options.weekStartDay), monthStart = static_cast<int>(m_options.monthStartDay);
+  PeriodTotalFn fromLog = [this, today, weekStart, monthStart](uint32_t kind, std::string_view id, int periodType,
+                                                                int direction, int days) {
+    return m_log.PeriodTotal(kind, id, periodType, direction, days, today, weekStart, monthStart);
+  };
+  m_alerts.Prepare(m_options.notification, m_adapters, fromLog);
 }
 
 // Tick hooks.
-void CMainDlg::WriteTodayRecords(const LocalTime&) {
-  // The traffic log is not part of this version: nothing is written.
-}
+void CMainDlg::WriteTodayRecords(const LocalTime& date) { m_log.WriteTodayRecords(m_adapters, date); }
 
-void CMainDlg::LoadTodayTotals(const LocalTime&) {
-  // The traffic log is not part of this version: today's totals start from the counters.
-}
+void CMainDlg::LoadTodayTotals(const LocalTime& newDate) { m_log.LoadTodayTotals(m_adapters, newDate); }
 
 void CMainDlg::DayChanged(const LocalTime&) {
   if (m_options.notificationEnabled) PrepareNotification();
@@ -306,7 +325,9 @@ void CMainDlg::Shutdown() {
   }
   // 2. The help window, if one is open.
   if (HWND help = FindWindowW(nullptr, L"Vantrel Help")) PostMessageW(help, WM_CLOSE, 0, 0);
-  // 3. Today's log records are written by the log store (not part of this version).
+  // 3. Today's records, then the log is closed.
+  m_log.WriteTodayRecords(m_adapters, Today());
+  m_log.CloseTrafficLog();
   // 4. The Window group, from the window's rectangle (its normal one if minimised).
   LayoutRect r = WindowRectangle();
   m_options.wndPosition = WindowRect{r.left, r.top, r.right, r.bottom};
@@ -339,8 +360,56 @@ void CMainDlg::OnPaintMinimised() {
   EndPaint(m_hwnd, &ps);
 }
 
+namespace {
+
+// ReportLogOpenFailure's steps as message boxes, the save-file dialogue and the open log.
+class LogFailureDialogue : public ILogFailureDialogue {
+ public:
+  LogFailureDialogue(HWND owner, TrafficLog& log, MonitoredList& list, const LocalTime& today)
+      : m_owner(owner), m_log(log), m_list(list), m_today(today) {}
+
+  void ShowWarning(const std::wstring& text) override {
+    MessageBoxW(m_owner, text.c_str(), kAppCaption, MB_OK | MB_ICONWARNING);
+  }
+  bool AskYesNo(const std::wstring& text) override {
+    return MessageBoxW(m_owner, text.c_str(), kAppCaption, MB_YESNO | MB_ICONWARNING) == IDYES;
+  }
+  void ShowInformation(const std::wstring& text) override {
+    MessageBoxW(m_owner, text.c_str(), kAppCaption, MB_OK | MB_ICONINFORMATION);
+  }
+  bool ChooseLogFile(std::wstring* path) override {
+    wchar_t file[MAX_PATH] = {};
+    // "Log File (*.log)" with the pattern "*.log", each ended by a NUL, the list by two.
+    std::wstring filter = std::wstring(kLogFileFilter) + L'\0' + kLogFilePattern + L'\0' + L'\0';
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = m_owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrDefExt = L"log";
+    ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameW(&ofn)) return false;
+    *path = file;
+    return true;
+  }
+  void UseLogPath(const std::wstring& path) override { m_log.ChangeLogPath(path); }
+  bool OpenLog() override { return m_log.OpenTrafficLog(); }
+  void LoadTodayTotals() override { m_log.LoadTodayTotals(m_list, m_today); }
+
+ private:
+  HWND m_owner;
+  TrafficLog& m_log;
+  MonitoredList& m_list;
+  LocalTime m_today;
+};
+
+}  // namespace
+
 void CMainDlg::HandleLogOpenFailure() {
-  // Posted only by the log store's open at start-up, which this version lacks.
+  if (m_log.IsOpen()) return;
+  LogFailureDialogue dialogue(m_hwnd, m_log, m_adapters, Today());
+  ReportLogOpenFailure(dialogue, ServiceMode(), m_log.Path());
 }
 
 bool CMainDlg::PreTranslateMessage(MSG* msg) {
@@ -450,8 +519,7 @@ bool CMainDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       *result = 0;
       return true;
     case UM_CLEAR_HISTORY:
-      // Sent by the Traffic Reports window, which this version lacks.
-      *result = 0;
+      *result = m_log.ClearTrafficLog(m_adapters) ? TRUE : FALSE;
       return true;
     default:
       return false;

@@ -20,6 +20,7 @@
 #include "notify/email_settings.h"
 #include "notify/notification.h"
 #include "settings/options.h"
+#include "trafficlog/traffic_log.h"
 #include "ui/owner_draw_menu.h"
 #include "ui/window.h"
 
@@ -98,7 +99,10 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   void SaveAdapters();
   void StartTimer();
   void OnPaintMinimised();
+  void OpenTrafficLogAtStart();
   void HandleLogOpenFailure();
+  // The date today's totals belong to: the last tick's.
+  LocalTime Today() const { return m_tick ? m_tick->LastTickTime() : m_clock.Now(); }
   bool ServiceMode() const { return m_service.enabled != 0; }
   bool ServiceRecordsRates() const { return ServiceMode() && m_service.RecordsInService(); }
   void PrepareNotification();
@@ -179,6 +183,7 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   bool m_hotkeyRegistered = false;
   bool m_shutdownDone = false;
 
+  TrafficLog m_log;
   CTrayIcon m_tray;
   AlertMonitor m_alerts;
   EmailSettings m_email;

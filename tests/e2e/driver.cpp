@@ -195,6 +195,29 @@ bool WriteDword(const std::wstring& key, const std::wstring& name, uint32_t valu
   return r == ERROR_SUCCESS;
 }
 
+bool WriteString(const std::wstring& key, const std::wstring& name, const std::wstring& value) {
+  HKEY k;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  LONG r = RegSetValueExW(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(k);
+  return r == ERROR_SUCCESS;
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
+  std::vector<uint8_t> out;
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (f == INVALID_HANDLE_VALUE) return out;
+  uint8_t buf[4096];
+  DWORD got = 0;
+  while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.insert(out.end(), buf, buf + got);
+  CloseHandle(f);
+  return out;
+}
+
 bool DeleteTree(const std::wstring& key) {
   LONG r = RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
   return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;

@@ -61,7 +61,11 @@ bool PostCommand(HWND hwnd, UINT id);
 bool ReadDword(const std::wstring& key, const std::wstring& name, uint32_t* value);
 bool ReadBinary(const std::wstring& key, const std::wstring& name, std::vector<uint8_t>* value);
 bool WriteDword(const std::wstring& key, const std::wstring& name, uint32_t value);
+bool WriteString(const std::wstring& key, const std::wstring& name, const std::wstring& value);
 bool DeleteTree(const std::wstring& key);
+
+// A whole file's bytes (empty when it cannot be read).
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
 
 // An image of the screen area of a window, 32-bit pixels 0x00RRGGBB, top row first.
 struct Screenshot {

@@ -37,6 +37,13 @@ bool OptionIs(const wchar_t* name, uint32_t wanted) {
   return WaitUntil([&] { return OptionDword(name) == wanted; }, kEffectTimeoutMs);
 }
 
+// Reads a little-endian field of a log record.
+uint64_t LittleEndian(const std::vector<uint8_t>& b, size_t at, int bytes) {
+  uint64_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | b[at + i];
+  return v;
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -44,6 +51,10 @@ class MainWindowTest : public ::testing::Test {
     for (HWND w : TopLevelWindows(0, L"#32770", L"Vantrel")) PostMessageW(w, WM_CLOSE, 0, 0);
     WaitUntil([] { return TopLevelWindows(0, L"#32770", L"Vantrel").empty(); }, kEffectTimeoutMs);
     ASSERT_TRUE(DeleteTree(kRootKey));
+    // Each test has a traffic log of its own.
+    logPath = g_artifactDir + L"\\TrafficHistory-e2e.log";
+    DeleteFileW(logPath.c_str());
+    ASSERT_TRUE(WriteString(kOptionsKey, L"TrafficLogFile", logPath));
   }
 
   // Starts the program and returns its main window once it is up (shown unless hidden
@@ -71,6 +82,7 @@ class MainWindowTest : public ::testing::Test {
   HWND Start(bool expectVisible = true) { return Start(program, expectVisible); }
 
   Program program;
+  std::wstring logPath;
 };
 
 TEST_F(MainWindowTest, StartsAsATopmostToolWindowTitledVantrelWithoutTaskbarButton) {
@@ -299,10 +311,55 @@ TEST_F(MainWindowTest, ExitSavesTheWindowPositionAndEnds) {
   EXPECT_EQ(at(4), r.top);
   EXPECT_EQ(at(8), r.right);
   EXPECT_EQ(at(12), r.bottom);
+  // Today's records were written: a header and one 296-byte record per entry, dated today,
+  // All Connections and Dial-Up Connections first.
+  std::vector<uint8_t> log = ReadFileBytes(logPath);
+  ASSERT_GE(log.size(), 24u + 2 * 296u);
+  EXPECT_EQ((log.size() - 24) % 296, 0u);
+  EXPECT_EQ(std::string(log.begin(), log.begin() + 4), "NTSL");
+  EXPECT_EQ(LittleEndian(log, 4, 4), 2u);
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  EXPECT_EQ(LittleEndian(log, 24, 2), now.wYear);
+  EXPECT_EQ(LittleEndian(log, 24 + 2, 2), now.wMonth);
+  EXPECT_EQ(LittleEndian(log, 24 + 12, 4), 100u);
+  EXPECT_EQ(LittleEndian(log, 24 + 296 + 12, 4), 200u);
   // The adapter settings are saved on the way out too.
   uint32_t monitored = 0;
   EXPECT_TRUE(ReadDword(L"Software\\Orlix Systems\\Vantrel\\AdaptersEx\\100-", L"Monitored", &monitored));
   EXPECT_EQ(monitored, 1u);
+}
+
+TEST_F(MainWindowTest, OffersACustomLogFileWhenTheLogCannotBeCreated) {
+  const std::wstring badPath = L"Z:\\no-such-folder-for-vantrel\\TrafficHistory.log";
+  ASSERT_TRUE(WriteString(kOptionsKey, L"TrafficLogFile", badPath));
+  ASSERT_TRUE(program.Start(g_programPath));
+  HWND question = WaitForMessageBox(program.ProcessId(), L"Vantrel", kStartTimeoutMs);
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(MessageBoxText(question),
+            L"Failed to create traffic log file \"" + badPath +
+                L"\". Please make sure you have permission to create and write file at the folder.\n\n"
+                L"Do you want to choose a custom log file?");
+  // Yes: the save-file dialogue comes up; cancelling it gives up.
+  AnswerMessageBox(question, IDYES);
+  HWND save = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (HWND w : TopLevelWindows(program.ProcessId(), L"#32770", nullptr))
+          if (IsWindowVisible(w) && WindowText(w) != L"Vantrel") save = w;
+        return save != nullptr;
+      },
+      kEffectTimeoutMs));
+  PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
+  HWND info = WaitForMessageBox(program.ProcessId(), L"Vantrel", kEffectTimeoutMs);
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(MessageBoxText(info),
+            L"Dear user, you've given up to choose a file for traffic log, which means all traffic information "
+            L"will be lost when the software restarts.");
+  AnswerMessageBox(info, IDOK);
+  // The program goes on without a log.
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(info); }, kEffectTimeoutMs));
+  EXPECT_TRUE(program.Running());
 }
 
 TEST_F(MainWindowTest, RestartsWhereItWasLeft) {

@@ -102,12 +102,7 @@ BOOL CMainDlg::OnInitDialog() {
   // 3. The Service values (the service mode decides who owns the log and what goes to HKLM).
   m_service = ReadServiceKey(m_store, SettingsRoot::CurrentUser);
   // 4. The three colour pens of the tray's miniature graph.
-  DeletePen(m_upPen);
-  DeletePen(m_downPen);
-  DeletePen(m_bothPen);
-  m_upPen = PenFromColour(m_options.upColor);
-  m_downPen = PenFromColour(m_options.downColor);
-  m_bothPen = PenFromColour(m_options.bothDownUpColor);
+  RecreatePens();
   // 5. The e-mail settings.
   m_email = ReadEmailSettings(m_store, SettingsRoot::CurrentUser);
   // 6. Icons and title.
@@ -170,6 +165,15 @@ BOOL CMainDlg::OnInitDialog() {
   m_tick->settings() = CurrentTickSettings();
   StartTimer();
   return TRUE;
+}
+
+void CMainDlg::RecreatePens() {
+  DeletePen(m_upPen);
+  DeletePen(m_downPen);
+  DeletePen(m_bothPen);
+  m_upPen = PenFromColour(m_options.upColor);
+  m_downPen = PenFromColour(m_options.downColor);
+  m_bothPen = PenFromColour(m_options.bothDownUpColor);
 }
 
 void CMainDlg::StartTimer() {
@@ -515,8 +519,7 @@ bool CMainDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       OnEmailResult(lp);
       return true;
     case UM_APPLY_OPTIONS:
-      // Sent by the options pages, which this version lacks: nothing is applied.
-      *result = 0;
+      *result = ApplyOptionsPage(wp, lp);
       return true;
     case UM_CLEAR_HISTORY:
       *result = m_log.ClearTrafficLog(m_adapters) ? TRUE : FALSE;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/logic/menu_rules.h"
+#include "app/logic/options_apply.h"
 #include "app/logic/window_layout.h"
 #include "app/win32/rate_view.h"
 #include "app/win32/tray_icon.h"
@@ -124,6 +125,13 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   void OnTrayNotify(LPARAM mouseMessage);
   void OnHotKey(int id);
   void OnEmailResult(LPARAM error);
+  // UM_APPLY_OPTIONS: wParam the page code, lParam the page's data. The General and Graph &
+  // Text pages hand over a copy of the Options with their values (const Options*); the other
+  // pages belong to the pieces that define their data. TRUE when applied.
+  LRESULT ApplyOptionsPage(WPARAM page, LPARAM data);
+  bool ApplyGeneralPage(const Options& page);
+  void ApplyGraphTextPage(const Options& page);
+  void RecreatePens();
   // A window that this version does not have: a plain information box, under the modal rules.
   void ShowUnavailable(const wchar_t* feature, bool modal);
   // Runs a modal window of ours: modal-open set and not topmost while it is open.

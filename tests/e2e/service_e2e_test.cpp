@@ -1,10 +1,12 @@
 // VantrelService.exe under the real service control manager: installed, started, counting
 // the host's adapters into its traffic log, writing scheduled reports, stopped, removed.
 // Every wait is bounded.
+#include <winsock2.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -222,6 +224,71 @@ TEST_F(ServiceEndToEnd, CountsLogsReportsAndWritesItsRecordsWhenStopped) {
     if (!line.empty()) EXPECT_EQ(line[0], '[') << line;
 
   EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /uninstall"), "Uninstall service...success\n");
+}
+
+// Run by with_veth.sh, which makes an adapter at VANTREL_E2E_NEAR whose peer answers at
+// VANTREL_E2E_PEER: what the test sends there leaves through that adapter and only there.
+TEST_F(ServiceEndToEnd, CountsTrafficThroughAHostAdapter) {
+  const char* nearIp = std::getenv("VANTREL_E2E_NEAR");
+  const char* peerIp = std::getenv("VANTREL_E2E_PEER");
+  if (!nearIp || !peerIp) GTEST_SKIP() << "run through tests/e2e/with_veth.sh";
+  IpHelperSource live;
+  ASSERT_TRUE(live.Load());
+  std::string id;
+  ASSERT_TRUE(WaitFor([&] {
+    std::vector<LiveAdapter> adapters;
+    live.GetAdapters(&adapters);
+    for (const auto& a : adapters)
+      if (a.ipAddress == nearIp) id = AdapterIdentifier(a);
+    return !id.empty();
+  }, 20)) << "no adapter with address " << nearIp;
+
+  ServiceKeyValues key;
+  key.enabled = 1;
+  key.options[0] = 1;
+  WriteServiceKey(m_store, kMachine, key);
+  std::wstring logPath = m_dir.File(L"TrafficHistory.log");
+  WriteTrafficLogFile(m_store, kMachine, logPath);
+  ASSERT_EQ(RunCommand(L"\"" + m_exe + L"\" /install"), "Install service...success\n");
+  RunCommand(L"net start VantrelService");
+  ASSERT_TRUE(WaitFor([&] { return LogHas("Service is running..."); }, 30)) << Log();
+  Sleep(2500);  // the service has taken its first sample of every adapter
+
+  WSADATA wsa;
+  ASSERT_EQ(WSAStartup(MAKEWORD(2, 0), &wsa), 0);
+  SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  ASSERT_NE(s, INVALID_SOCKET);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(9);  // discard
+  to.sin_addr.s_addr = inet_addr(peerIp);
+  char payload[1000] = {};
+  const int kDatagrams = 400;
+  int sent = 0;
+  for (int i = 0; i < kDatagrams; ++i) {
+    if (sendto(s, payload, sizeof payload, 0, reinterpret_cast<sockaddr*>(&to), sizeof to) == sizeof payload) ++sent;
+    if (i % 50 == 49) Sleep(100);
+  }
+  closesocket(s);
+  ASSERT_GT(sent, kDatagrams / 2);
+  Sleep(2500);  // counted in the next ticks
+
+  RunCommand(L"net stop VantrelService");
+  ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, 30));
+  ASSERT_TRUE(WaitFor([&] { return LogHas("Vantrel Service stopped."); }, 10));
+
+  auto file = SystemFileSystem().Open(logPath, FileMode::Reader);
+  ASSERT_TRUE(file);
+  uint64_t adapterUp = 0, allUp = 0;
+  LogRecordScanner scan(*file);
+  TrafficLogRecord r;
+  while (scan.Next(&r)) {
+    if (r.IsFor(kKindAdapter, id)) adapterUp = r.up;
+    if (r.kind == kKindAllConnections) allUp = r.up;
+  }
+  // Every datagram carries 1000 bytes of payload plus its headers.
+  EXPECT_GE(adapterUp, static_cast<uint64_t>(sent) * 1000) << id;
+  EXPECT_GE(allUp, adapterUp);
 }
 
 }  // namespace

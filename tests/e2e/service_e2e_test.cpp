@@ -223,8 +223,11 @@ TEST_F(ServiceEndToEnd, CountsLogsReportsAndWritesItsRecordsWhenStopped) {
   EXPECT_LT(running, stopped);
   EXPECT_EQ(log.find("Failed"), std::string::npos);
   std::istringstream lines(log);
-  for (std::string line; std::getline(lines, line);)
-    if (!line.empty()) EXPECT_EQ(line[0], '[') << line;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty()) {
+      EXPECT_EQ(line[0], '[') << line;
+    }
+  }
 
   EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /uninstall"), "Uninstall service...success\n");
 }

@@ -92,7 +92,7 @@ ServerScript& ServerScript::Close() {
   return *this;
 }
 
-FakeSmtpServer::FakeSmtpServer(ServerScript script)
+FakeSmtpServer::FakeSmtpServer(ServerScript script, uint16_t port)
     : m_script(std::move(script)), m_listener(static_cast<uintptr_t>(kNoSocket)) {
 #ifdef _WIN32
   WSADATA wsa;
@@ -105,7 +105,7 @@ FakeSmtpServer::FakeSmtpServer(ServerScript script)
   std::memset(&at, 0, sizeof(at));
   at.sin_family = AF_INET;
   at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  at.sin_port = 0;
+  at.sin_port = htons(port);
   Length length = sizeof(at);
   if (bind(s, reinterpret_cast<sockaddr*>(&at), sizeof(at)) != 0 || listen(s, 4) != 0 ||
       getsockname(s, reinterpret_cast<sockaddr*>(&at), &length) != 0)

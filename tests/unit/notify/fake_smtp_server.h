@@ -41,8 +41,8 @@ class ServerScript {
 
 class FakeSmtpServer {
  public:
-  // Starts listening and serving in the background.
-  explicit FakeSmtpServer(ServerScript script);
+  // Starts listening (on `port`, or an ephemeral one for 0) and serving in the background.
+  explicit FakeSmtpServer(ServerScript script, uint16_t port = 0);
   ~FakeSmtpServer();
   FakeSmtpServer(const FakeSmtpServer&) = delete;
   FakeSmtpServer& operator=(const FakeSmtpServer&) = delete;

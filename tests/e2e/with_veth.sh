@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs a command with a host adapter that the test can send traffic through without anything
+# leaving the machine: a veth pair whose far end lives in a network namespace of its own.
+# The command finds the near end by its address and the peer address in VANTREL_E2E_PEER.
+set -euo pipefail
+ns=vantrel-e2e-$$
+near=vte$$a
+far=vte$$b
+cleanup() {
+  ip link del "$near" >/dev/null 2>&1 || true
+  ip netns del "$ns" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+if ! ip netns add "$ns" || ! ip link add "$near" type veth peer name "$far" || ! ip link set "$far" netns "$ns"; then
+  echo "with_veth.sh: cannot create a network namespace and a veth pair (root and iproute2 are needed)" >&2
+  exit 1
+fi
+ip addr add 10.213.77.1/30 dev "$near"
+ip link set "$near" up
+ip netns exec "$ns" ip addr add 10.213.77.2/30 dev "$far"
+ip netns exec "$ns" ip link set "$far" up
+ip netns exec "$ns" ip link set lo up
+export VANTREL_E2E_NEAR=10.213.77.1 VANTREL_E2E_PEER=10.213.77.2
+"$@"

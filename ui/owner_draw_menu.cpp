@@ -86,8 +86,12 @@ COwnerDrawMenu::~COwnerDrawMenu() {
 
 bool COwnerDrawMenu::Load(HINSTANCE instance, UINT menuId) {
   if (m_menu) return false;
-  m_menu = LoadMenuW(instance, MAKEINTRESOURCEW(menuId));
-  if (!m_menu) return false;
+  return Adopt(LoadMenuW(instance, MAKEINTRESOURCEW(menuId)));
+}
+
+bool COwnerDrawMenu::Adopt(HMENU menu) {
+  if (m_menu || !menu) return false;
+  m_menu = menu;
   ConvertLevel(m_menu);
   return true;
 }

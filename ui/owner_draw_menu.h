@@ -33,6 +33,8 @@ class COwnerDrawMenu {
   // Loads the menu resource and turns every text item of every level into an owner-drawn
   // one. False when the menu cannot be loaded.
   bool Load(HINSTANCE instance, UINT menuId);
+  // The same for a menu built at run time; the menu is owned (destroyed) from now on.
+  bool Adopt(HMENU menu);
   // Takes the images of a toolbar resource for the commands it lists, in its order. Without
   // the resource the menu simply has no images.
   bool LoadImages(HINSTANCE instance, UINT toolbarId);

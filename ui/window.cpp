@@ -111,8 +111,20 @@ bool CDialog::CreateModeless(HINSTANCE instance, UINT templateId, HWND parent) {
                             reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
+bool CDialog::CreateModelessIndirect(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, HWND parent) {
+  if (m_hwnd || !dialogTemplate) return false;
+  m_endRequested = false;
+  return CreateDialogIndirectParamW(instance, dialogTemplate, parent, &CDialog::DialogProc,
+                                    reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
 int CDialog::RunModal(HINSTANCE instance, UINT templateId, HWND parent) {
   if (!CreateModeless(instance, templateId, parent)) return -1;
+  return RunModalLoop();
+}
+
+int CDialog::RunModalLoop() {
+  if (!m_hwnd) return -1;
   m_inOwnLoop = true;
   m_result = 0;
   bool shown = false;

@@ -66,10 +66,14 @@ class CDialog : public CWindowBase {
   INT_PTR DoModal(HINSTANCE instance, UINT templateId, HWND parent);
   // Creates the dialog hidden or visible as its template says; false on failure.
   bool CreateModeless(HINSTANCE instance, UINT templateId, HWND parent);
+  // The same from a template in memory.
+  bool CreateModelessIndirect(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, HWND parent);
   // Creates the dialog and runs a modal loop of this layer until EndModal or WM_QUIT. The
   // window is shown with SW_SHOWNORMAL once the queue first runs empty (the dialog may veto
   // that in WM_WINDOWPOSCHANGING). Returns the EndModal result, or the WM_QUIT code.
   int RunModal(HINSTANCE instance, UINT templateId, HWND parent);
+  // RunModal's loop for a dialog already created modeless; destroys it at the end.
+  int RunModalLoop();
   // Ends RunModal or DoModal with `result`.
   void EndModal(int result);
   bool InModalLoop() const { return m_inOwnLoop; }

@@ -26,12 +26,6 @@ constexpr size_t kImportBatchRecords = 128;
 // One past the last byte a record may occupy.
 constexpr int64_t kLogLimit = kMaxRecordOffset + static_cast<int64_t>(kLogRecordSize);
 
-class NoService : public IServiceState {
- public:
-  int32_t QueryServiceState(const std::wstring&) override { return kServiceNoAnswer; }
-  bool StopServiceAndWait(const std::wstring&) override { return false; }
-};
-
 Date DateOf(const LocalTime& t) { return Date{t.year, t.month, t.day}; }
 
 bool IsSeparator(wchar_t c) {
@@ -65,11 +59,6 @@ std::wstring OldSummaryPath(const std::wstring& logPath) {
 }
 
 }  // namespace
-
-IServiceState& NoServiceState() {
-  static NoService none;
-  return none;
-}
 
 Period CurrentPeriod(int periodType, int n, const LocalTime& today, int weekStartDay, int monthStartDay) {
   if (weekStartDay < 0 || weekStartDay > 6) weekStartDay = 0;

@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "platform/paths.h"
+#include "platform/service_state.h"
 #include "platform/settings_store.h"
 #include "trafficlog/log_format.h"
 #include "trafficlog/periods.h"
@@ -23,13 +24,6 @@ constexpr wchar_t kTrafficLogName[] = L"TrafficHistory.log";
 constexpr wchar_t kOldSummaryName[] = L"sum.log";
 constexpr wchar_t kLogFolderName[] = L"OrlixVantrel";
 
-// Service control manager states that matter to the log (the Win32 values).
-constexpr int32_t kServiceNoAnswer = -1;
-constexpr int32_t kServiceStopped = 1;
-constexpr int32_t kServiceStartPending = 2;
-constexpr int32_t kServiceStopPending = 3;
-constexpr int32_t kServiceRunning = 4;
-
 // How many times the interactive owner stops a service that still holds the log before it
 // gives up; a service that keeps coming back must not hang the program.
 constexpr int kMaxServiceStopAttempts = 5;
@@ -38,19 +32,6 @@ constexpr int kMaxServiceStopAttempts = 5;
 // beyond this offset, so the log never grows past 2 GiB.
 constexpr int64_t kMaxRecordOffset = 0x7FFFFFFF - static_cast<int64_t>(kLogRecordSize) + 1;
 
-// What the log needs of the service control manager: the state of a service and stopping it.
-class IServiceState {
- public:
-  virtual ~IServiceState() = default;
-  // The service's current state (kServiceStopped .. kServiceRunning), kServiceNoAnswer when
-  // the manager or the service cannot be opened or queried.
-  virtual int32_t QueryServiceState(const std::wstring& name) = 0;
-  // Asks the service to stop and waits until it has; true when it reached stopped.
-  virtual bool StopServiceAndWait(const std::wstring& name) = 0;
-};
-
-// A service control that answers kServiceNoAnswer, as for a service that is not installed.
-IServiceState& NoServiceState();
 
 // Which program uses the log: they locate and open it differently.
 enum class LogProgram { Interactive, Service };

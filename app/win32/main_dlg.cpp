@@ -54,9 +54,9 @@ CMainDlg::CMainDlg(HINSTANCE instance, ISettingsStore& store, IAdapterSource& so
       m_store(store),
       m_source(source),
       m_clock(clock),
-      // Stopping a service that still holds the log belongs to the service control, which
-      // this version lacks: the log sees no service.
-      m_log(LogProgram::Interactive, SystemFileSystem(), store, SystemKnownFolders(), &source, NoServiceState()) {
+      // A service that still holds the log as its owner is stopped so that the program can
+      // own it.
+      m_log(LogProgram::Interactive, SystemFileSystem(), store, SystemKnownFolders(), &source, m_serviceState) {
   m_layered = LayeredWindowsAvailable();
   m_options = DefaultOptions(m_layered);
   m_historyCapacity = std::max<size_t>(static_cast<size_t>(std::max(GetSystemMetrics(SM_CXSCREEN), 0)),

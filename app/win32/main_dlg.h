@@ -20,6 +20,7 @@
 #include "engine/sampling_tick.h"
 #include "notify/email_settings.h"
 #include "notify/notification.h"
+#include "platform/win32/service_control.h"
 #include "settings/options.h"
 #include "trafficlog/traffic_log.h"
 #include "ui/owner_draw_menu.h"
@@ -191,6 +192,7 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   bool m_hotkeyRegistered = false;
   bool m_shutdownDone = false;
 
+  ScmServiceState m_serviceState;  // before m_log, which uses it
   TrafficLog m_log;
   CTrayIcon m_tray;
   AlertMonitor m_alerts;

@@ -16,6 +16,7 @@
 #include "platform/text.h"
 #include "platform/win32/ip_helper.h"
 #include "platform/win32/registry_store.h"
+#include "platform/win32/service_control.h"
 #include "service/core/report_jobs.h"
 #include "settings/options.h"
 #include "settings/settings_keys.h"
@@ -140,6 +141,9 @@ TEST_F(ServiceEndToEnd, NotEnabledItStopsByItselfWithItsReason) {
   RunCommand(L"net start VantrelService");
   EXPECT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, 30));
   EXPECT_TRUE(WaitFor([&] { return LogHas("stopped."); }, 10));
+  ScmServiceState scm;
+  EXPECT_EQ(scm.QueryServiceState(L"VantrelService"), kServiceStopped);
+  EXPECT_FALSE(scm.StopServiceAndWait(L"VantrelService"));  // not running: the stop is refused
   std::string log = Log();
   EXPECT_NE(log.find("]: Service isn't enabled. You may enable service at \"Options\" -> \"Serice\" -> "
                      "\"Enable Serice\"\n"),
@@ -183,6 +187,7 @@ TEST_F(ServiceEndToEnd, CountsLogsReportsAndWritesItsRecordsWhenStopped) {
   RunCommand(L"\"" + m_exe + L"\"");
   EXPECT_TRUE(LogHas("]: Err: service is running.\n"));
 
+  EXPECT_EQ(ScmServiceState().QueryServiceState(L"VantrelService"), kServiceRunning);
   RunCommand(L"net stop VantrelService");
   ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, 30));
   ASSERT_TRUE(WaitFor([&] { return LogHas("Vantrel Service stopped."); }, 10));
@@ -230,6 +235,7 @@ TEST_F(ServiceEndToEnd, CountsLogsReportsAndWritesItsRecordsWhenStopped) {
   }
 
   EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /uninstall"), "Uninstall service...success\n");
+  EXPECT_EQ(ScmServiceState().QueryServiceState(L"VantrelService"), kServiceNoAnswer);
 }
 
 // Run by with_veth.sh, which makes an adapter at VANTREL_E2E_NEAR whose peer answers at
@@ -312,8 +318,8 @@ TEST_F(ServiceEndToEnd, CountsTrafficThroughAHostAdapter) {
   EXPECT_TRUE(WaitFor([&] { return LogHas("Successfully sent bandwidth usage notification email to"); }, 20)) << Log();
   EXPECT_TRUE(smtp.WaitFinished(10000));
 
-  RunCommand(L"net stop VantrelService");
-  ASSERT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, 30));
+  // Stopped the way the interactive program stops a service that holds the log.
+  ASSERT_TRUE(ScmServiceState().StopServiceAndWait(L"VantrelService"));
   ASSERT_TRUE(WaitFor([&] { return LogHas("Vantrel Service stopped."); }, 10));
 
   auto file = SystemFileSystem().Open(logPath, FileMode::Reader);

@@ -405,5 +405,8 @@ int main(int argc, char** argv) {
   vantrel::e2e::g_programPath = vantrel::e2e::WindowsPath(widen(argv[1]));
   vantrel::e2e::g_artifactDir = vantrel::e2e::WindowsPath(widen(argv[2]));
   CreateDirectoryW(vantrel::e2e::g_artifactDir.c_str(), nullptr);
-  return RUN_ALL_TESTS();
+  int result = RUN_ALL_TESTS();
+  // Leave the prefix as a first start finds it, for the run command and a person trying it.
+  vantrel::e2e::DeleteTree(vantrel::e2e::kRootKey);
+  return result;
 }

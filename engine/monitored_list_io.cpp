@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstdio>
 
+#include "platform/little_endian.h"
 #include "platform/text.h"
 #include "settings/settings_keys.h"
 
@@ -38,9 +39,7 @@ bool ReadEntry(ISettingsStore& store, SettingsRoot root, const std::wstring& key
     if (ReadDword(store, root, key, L"Monitored", &v) == ReadStatus::Ok) e.monitored = v != 0;
     std::vector<uint8_t> size;
     if (ReadBinaryExact(store, root, key, L"Size", 4, &size) == ReadStatus::Ok) {
-      uint32_t bits = static_cast<uint32_t>(size[0]) | (static_cast<uint32_t>(size[1]) << 8) |
-                      (static_cast<uint32_t>(size[2]) << 16) | (static_cast<uint32_t>(size[3]) << 24);
-      float f = std::bit_cast<float>(bits);
+      float f = std::bit_cast<float>(LoadU32(size.data()));
       if (f == f && f >= 0.0f && f <= 1.0f) e.size = f;  // a damaged fraction is not taken
     }
   }
@@ -148,9 +147,8 @@ void SaveMonitoredList(ISettingsStore& store, SettingsRoot root, const Monitored
       WriteDword(store, root, key, L"ConnRatebps", e.connRateBps);
       WriteDword(store, root, key, L"Monitored", e.monitored ? 1 : 0);
       if (e.view) {
-        uint32_t bits = std::bit_cast<uint32_t>(e.size);
-        uint8_t d[4] = {static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits >> 16),
-                        static_cast<uint8_t>(bits >> 24)};
+        uint8_t d[4];
+        StoreU32(d, std::bit_cast<uint32_t>(e.size));
         WriteBinary(store, root, key, L"Size", d, sizeof d);
       }
     }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/little_endian.h"
 #include "platform/text.h"
 
 namespace vantrel {
@@ -9,8 +10,8 @@ namespace vantrel {
 StoredValue DwordValue(uint32_t v) {
   StoredValue out;
   out.type = ValueType::Dword;
-  out.data = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-              static_cast<uint8_t>(v >> 24)};
+  out.data.resize(4);
+  StoreU32(out.data.data(), v);
   return out;
 }
 
@@ -36,8 +37,7 @@ ReadStatus ReadDword(ISettingsStore& store, SettingsRoot root, const std::wstrin
   if (st != ReadStatus::Ok) return st;
   if (v.data.size() != 4 || (v.type != ValueType::Dword && v.type != ValueType::Binary))
     return ReadStatus::Failed;
-  *out = static_cast<uint32_t>(v.data[0]) | (static_cast<uint32_t>(v.data[1]) << 8) |
-         (static_cast<uint32_t>(v.data[2]) << 16) | (static_cast<uint32_t>(v.data[3]) << 24);
+  *out = LoadU32(v.data.data());
   return ReadStatus::Ok;
 }
 

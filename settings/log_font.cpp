@@ -1,5 +1,6 @@
 #include "settings/log_font.h"
 
+#include "platform/little_endian.h"
 #include "platform/text.h"
 
 namespace vantrel {
@@ -14,9 +15,7 @@ LogFontRecord MakeLogFont(const std::wstring& face, int32_t height, int32_t weig
 
 std::array<uint8_t, kLogFontSize> SerializeLogFont(const LogFontRecord& f) {
   std::array<uint8_t, kLogFontSize> out{};
-  auto put32 = [&](size_t at, int32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
-  };
+  auto put32 = [&](size_t at, int32_t v) { StoreU32(out.data() + at, static_cast<uint32_t>(v)); };
   put32(0, f.height);
   put32(4, f.width);
   put32(8, f.escapement);
@@ -40,10 +39,7 @@ std::array<uint8_t, kLogFontSize> SerializeLogFont(const LogFontRecord& f) {
 
 bool ParseLogFont(const uint8_t* d, size_t size, LogFontRecord* f) {
   if (size != kLogFontSize) return false;
-  auto get32 = [&](size_t at) {
-    return static_cast<int32_t>(static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
-                                (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24));
-  };
+  auto get32 = [&](size_t at) { return LoadI32(d + at); };
   LogFontRecord r;
   r.height = get32(0);
   r.width = get32(4);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/little_endian.h"
 #include "platform/text.h"
 
 namespace vantrel {
@@ -12,7 +13,9 @@ class Writer {
  public:
   explicit Writer(std::vector<uint8_t>& out) : m_out(out) {}
   void U32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) m_out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    uint8_t b[4];
+    StoreU32(b, v);
+    m_out.insert(m_out.end(), b, b + 4);
   }
   void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
   void Ansi(const std::string& s, size_t bytes) {
@@ -41,8 +44,7 @@ class Reader {
  public:
   explicit Reader(const uint8_t* p) : m_p(p) {}
   uint32_t U32() {
-    uint32_t v = static_cast<uint32_t>(m_p[0]) | (static_cast<uint32_t>(m_p[1]) << 8) |
-                 (static_cast<uint32_t>(m_p[2]) << 16) | (static_cast<uint32_t>(m_p[3]) << 24);
+    uint32_t v = LoadU32(m_p);
     m_p += 4;
     return v;
   }

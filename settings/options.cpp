@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/little_endian.h"
 #include "platform/text.h"
 #include "settings/settings_keys.h"
 
@@ -148,12 +149,7 @@ class Loader {
     if (!Wanted(name)) return;
     std::vector<uint8_t> d;
     if (ReadBinaryExact(m_store, m_root, keys::kOptions, name, 16, &d) != ReadStatus::Ok) return;
-    auto get = [&](size_t at) {
-      return static_cast<int32_t>(static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
-                                  (static_cast<uint32_t>(d[at + 2]) << 16) |
-                                  (static_cast<uint32_t>(d[at + 3]) << 24));
-    };
-    field = WindowRect{get(0), get(4), get(8), get(12)};
+    field = WindowRect{LoadI32(&d[0]), LoadI32(&d[4]), LoadI32(&d[8]), LoadI32(&d[12])};
   }
   void Rule(const wchar_t* name, NotificationRule& rule, uint32_t& enabled) {
     if (!Wanted(name)) return;
@@ -200,8 +196,7 @@ class Saver {
   void Rect(const wchar_t* name, WindowRect& r) {
     uint8_t d[16];
     int32_t v[4] = {r.left, r.top, r.right, r.bottom};
-    for (int i = 0; i < 4; ++i)
-      for (int b = 0; b < 4; ++b) d[i * 4 + b] = static_cast<uint8_t>(static_cast<uint32_t>(v[i]) >> (8 * b));
+    for (int i = 0; i < 4; ++i) StoreU32(d + i * 4, static_cast<uint32_t>(v[i]));
     WriteBinary(m_store, m_root, keys::kOptions, name, d, sizeof d);
   }
   void Rule(const wchar_t* name, NotificationRule& rule, uint32_t&) {
@@ -305,9 +300,7 @@ ServiceKeyValues ReadServiceKey(ISettingsStore& store, SettingsRoot root) {
   ReadDword(store, root, keys::kService, L"ServiceEnabled", &v.enabled);
   std::vector<uint8_t> d;
   if (ReadBinaryExact(store, root, keys::kService, L"ServiceOptions", 12, &d) == ReadStatus::Ok) {
-    for (int i = 0; i < 3; ++i)
-      v.options[i] = static_cast<uint32_t>(d[i * 4]) | (static_cast<uint32_t>(d[i * 4 + 1]) << 8) |
-                     (static_cast<uint32_t>(d[i * 4 + 2]) << 16) | (static_cast<uint32_t>(d[i * 4 + 3]) << 24);
+    for (int i = 0; i < 3; ++i) v.options[i] = LoadU32(&d[i * 4]);
   }
   return v;
 }
@@ -315,8 +308,7 @@ ServiceKeyValues ReadServiceKey(ISettingsStore& store, SettingsRoot root) {
 void WriteServiceKey(ISettingsStore& store, SettingsRoot root, const ServiceKeyValues& values) {
   WriteDword(store, root, keys::kService, L"ServiceEnabled", values.enabled);
   uint8_t d[12];
-  for (int i = 0; i < 3; ++i)
-    for (int b = 0; b < 4; ++b) d[i * 4 + b] = static_cast<uint8_t>(values.options[i] >> (8 * b));
+  for (int i = 0; i < 3; ++i) StoreU32(d + i * 4, values.options[i]);
   WriteBinary(store, root, keys::kService, L"ServiceOptions", d, sizeof d);
 }
 

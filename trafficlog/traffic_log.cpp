@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/little_endian.h"
 #include "platform/text.h"
 #include "settings/settings_keys.h"
 
@@ -36,16 +37,6 @@ bool IsSeparator(wchar_t c) {
 #endif
 }
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
-uint64_t Get64(const uint8_t* p) {
-  uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
-}
 
 // "sum.log" in place of the log's file name, or "" when the log is not named
 // "TrafficHistory.log" (a path of the user's own choosing has no old summary beside it).
@@ -413,11 +404,11 @@ void TrafficLog::ImportOldSummary() {
     for (size_t pos = 0; pos < whole; pos += kOldRecordSize) {
       const uint8_t* p = input.data() + pos;
       TrafficLogRecord r;
-      r.year = Get16(p + 0);
-      r.month = Get16(p + 2);
-      r.day = Get16(p + 4);
-      r.dayOfWeek = Get16(p + 8);
-      uint32_t kind = Get32(p + 12);
+      r.year = LoadU16(p + 0);
+      r.month = LoadU16(p + 2);
+      r.day = LoadU16(p + 4);
+      r.dayOfWeek = LoadU16(p + 8);
+      uint32_t kind = LoadU32(p + 12);
       if (kind == kKindAllConnections || kind == kKindDialUp) {
         r.kind = kind;
       } else {
@@ -432,8 +423,8 @@ void TrafficLog::ImportOldSummary() {
         r.kind = kKindAdapter;
         r.SetId(match->id);
       }
-      r.down = Get64(p + 24);
-      r.up = Get64(p + 32);
+      r.down = LoadU64(p + 24);
+      r.up = LoadU64(p + 32);
       batch.resize(batch.size() + kLogRecordSize);
       SerializeLogRecord(r, batch.data() + batch.size() - kLogRecordSize);
       if (batch.size() >= kImportBatchRecords * kLogRecordSize) flushBatch();
@@ -460,16 +451,16 @@ uint64_t TrafficLog::PeriodTotal(uint32_t kind, std::string_view id, int periodT
   // Every record of years of history passes here, so only the fields that decide are
   // looked at, cheapest first: the date, the kind, then the identifier.
   while (scanner.NextBytes(&p)) {
-    Date rd{Get16(p + 0), Get16(p + 2), Get16(p + 4)};
+    Date rd{LoadU16(p + 0), LoadU16(p + 2), LoadU16(p + 4)};
     if (rd == d || CompareDates(rd, period.first) < 0 || CompareDates(rd, period.last) > 0) continue;
-    if (Get32(p + 12) != kind) continue;
+    if (LoadU32(p + 12) != kind) continue;
     if (kind == kKindAdapter) {
       const uint8_t* field = p + 16;
       if (!idFits || std::memcmp(field, id.data(), id.size()) != 0) continue;
       if (id.size() < kLogIdBytes - 1 && field[id.size()] != 0) continue;
     }
-    uint64_t down = Get64(p + 280);
-    uint64_t up = Get64(p + 288);
+    uint64_t down = LoadU64(p + 280);
+    uint64_t up = LoadU64(p + 288);
     if (direction == kDirectionDown)
       total += down;
     else if (direction == kDirectionUp)

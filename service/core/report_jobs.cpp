@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/little_endian.h"
 #include "platform/text.h"
 #include "settings/settings_keys.h"
 
@@ -9,11 +10,9 @@ namespace vantrel {
 
 namespace {
 void Put32(std::vector<uint8_t>& out, int32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
-}
-int32_t Get32(const uint8_t* p) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                              (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24));
+  uint8_t b[4];
+  StoreU32(b, static_cast<uint32_t>(v));
+  out.insert(out.end(), b, b + 4);
 }
 }  // namespace
 
@@ -40,10 +39,10 @@ ServiceReportJob ParseReportJob(const uint8_t* data, size_t size) {
   uint8_t b[kReportJobSize] = {};
   std::memcpy(b, data, size < kReportJobSize ? size : kReportJobSize);
   ServiceReportJob job;
-  job.type = Get32(b);
-  job.kind = Get32(b + 4);
+  job.type = LoadI32(b);
+  job.kind = LoadI32(b + 4);
   job.id.assign(reinterpret_cast<const char*>(b + 8), strnlen(reinterpret_cast<const char*>(b + 8), 259));
-  job.interval = Get32(b + 268);
+  job.interval = LoadI32(b + 268);
   if (job.interval <= 0) job.interval = 1;
   job.secondsLeft = job.interval;
   job.path = DecodeUtf16Le(b + 276, 518);

@@ -125,7 +125,7 @@ void AlertMonitor::Rearm() {
   m_countdown = 0;
 }
 
-void AlertMonitor::Check(const NotificationRule& rule, bool serviceSendsEmail, IAlertActions& actions) {
+void AlertMonitor::CheckNotification(const NotificationRule& rule, bool serviceSendsEmail, IAlertActions& actions) {
   if (!m_prepared.watched || m_state == AlertState::DialogOpen) return;
   bool realert = false;
   if (m_state == AlertState::Alerted) {

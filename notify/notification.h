@@ -83,7 +83,7 @@ class AlertMonitor {
   void Rearm();
   // Once per tick while notification is on. `serviceSendsEmail`: the service is enabled and
   // sends the notification e-mail itself.
-  void Check(const NotificationRule& rule, bool serviceSendsEmail, IAlertActions& actions);
+  void CheckNotification(const NotificationRule& rule, bool serviceSendsEmail, IAlertActions& actions);
   // Shows the dialog and takes back the next-alert choice (also command 32805 while Alerted).
   void ShowDialog(IAlertActions& actions);
 

@@ -276,7 +276,7 @@ void SetStartWithWindows(ISettingsStore& store, bool on, const std::wstring& pro
     store.DeleteValue(SettingsRoot::CurrentUser, keys::kRun, keys::kRunValue);
 }
 
-bool TakeFirstRun(ISettingsStore& store) {
+bool HandleFirstRun(ISettingsStore& store) {
   uint32_t firstRun = 1;
   ReadDword(store, SettingsRoot::CurrentUser, keys::kOptions, L"FirstRun", &firstRun);
   if (firstRun == 0) return false;

@@ -151,7 +151,7 @@ bool IsStartWithWindows(ISettingsStore& store);
 void SetStartWithWindows(ISettingsStore& store, bool on, const std::wstring& programPath);
 
 // FirstRun: true once (the value, default 1, is then set to 0) so the help file is opened.
-bool TakeFirstRun(ISettingsStore& store);
+bool HandleFirstRun(ISettingsStore& store);
 
 // The traffic log path of the settings (TrafficLogFile under Options), up to maxBytes.
 bool ReadTrafficLogFile(ISettingsStore& store, SettingsRoot root, size_t maxBytes, std::wstring* path);

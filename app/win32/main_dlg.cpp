@@ -270,7 +270,7 @@ void CMainDlg::RecordSecond(AdapterEntry& entry, uint32_t down, uint32_t up, con
 void CMainDlg::AfterSampling(const LocalTime&) {
   if (!m_options.notificationEnabled) return;
   bool serviceSendsEmail = ServiceMode() && m_service.NotifiesInService();
-  m_alerts.Check(m_options.notification, serviceSendsEmail, *this);
+  m_alerts.CheckNotification(m_options.notification, serviceSendsEmail, *this);
 }
 
 void CMainDlg::SendAlertEmail(uint64_t used) {

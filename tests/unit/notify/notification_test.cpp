@@ -102,10 +102,10 @@ TEST_F(AlertMonitorTest, AlertsOnlyWhenTheUsedTotalPassesTheThreshold) {
   Prepare(10737418240ull - 100);
   m_list.All().todayDown = 60;
   m_list.All().todayUp = 40;  // exactly the threshold
-  m_monitor.Check(m_rule, false, m_actions);
+  m_monitor.CheckNotification(m_rule, false, m_actions);
   EXPECT_EQ(m_actions.dialogs, 0);
   m_list.All().todayUp = 41;
-  m_monitor.Check(m_rule, false, m_actions);
+  m_monitor.CheckNotification(m_rule, false, m_actions);
   EXPECT_EQ(m_actions.emails, 1);
   EXPECT_EQ(m_actions.lastUsed, 10737418241ull);
   EXPECT_EQ(m_actions.launches, 1);
@@ -117,12 +117,12 @@ TEST_F(AlertMonitorTest, AlertsOnlyWhenTheUsedTotalPassesTheThreshold) {
 
 TEST_F(AlertMonitorTest, ReAlertsAfterTheChosenMinutesWithoutASecondEmail) {
   Prepare(20000000000ull);
-  m_monitor.Check(m_rule, false, m_actions);
+  m_monitor.CheckNotification(m_rule, false, m_actions);
   ASSERT_EQ(m_actions.dialogs, 1);
   EXPECT_EQ(m_monitor.countdown(), 300);
-  for (int i = 0; i < 300; ++i) m_monitor.Check(m_rule, false, m_actions);
+  for (int i = 0; i < 300; ++i) m_monitor.CheckNotification(m_rule, false, m_actions);
   EXPECT_EQ(m_actions.dialogs, 1);
-  m_monitor.Check(m_rule, false, m_actions);
+  m_monitor.CheckNotification(m_rule, false, m_actions);
   EXPECT_EQ(m_actions.dialogs, 2);
   EXPECT_EQ(m_actions.emails, 1);
   EXPECT_EQ(m_actions.launches, 1);
@@ -131,18 +131,18 @@ TEST_F(AlertMonitorTest, ReAlertsAfterTheChosenMinutesWithoutASecondEmail) {
 TEST_F(AlertMonitorTest, NeverAgainWaitsForTheNextArming) {
   m_actions.choice = 0;
   Prepare(20000000000ull);
-  m_monitor.Check(m_rule, false, m_actions);
-  for (int i = 0; i < 1000; ++i) m_monitor.Check(m_rule, false, m_actions);
+  m_monitor.CheckNotification(m_rule, false, m_actions);
+  for (int i = 0; i < 1000; ++i) m_monitor.CheckNotification(m_rule, false, m_actions);
   EXPECT_EQ(m_actions.dialogs, 1);
   Prepare(20000000000ull);  // the next day
-  m_monitor.Check(m_rule, false, m_actions);
+  m_monitor.CheckNotification(m_rule, false, m_actions);
   EXPECT_EQ(m_actions.dialogs, 2);
   EXPECT_EQ(m_actions.emails, 2);
 }
 
 TEST_F(AlertMonitorTest, TheServiceSendsTheEmailWhenItIsSetTo) {
   Prepare(20000000000ull);
-  m_monitor.Check(m_rule, true, m_actions);
+  m_monitor.CheckNotification(m_rule, true, m_actions);
   EXPECT_EQ(m_actions.emails, 0);
   EXPECT_EQ(m_actions.dialogs, 1);
 }
@@ -152,7 +152,7 @@ TEST_F(AlertMonitorTest, NoWatchedEntryNeverFires) {
   m_rule.id = "{GONE}";
   Prepare(20000000000ull);
   EXPECT_EQ(m_monitor.prepared().watched, nullptr);
-  m_monitor.Check(m_rule, false, m_actions);
+  m_monitor.CheckNotification(m_rule, false, m_actions);
   EXPECT_EQ(m_actions.dialogs, 0);
 }
 

@@ -255,10 +255,10 @@ TEST_F(OptionsTest, StartWithWindowsFollowsTheRunValue) {
 }
 
 TEST_F(OptionsTest, FirstRunHappensOnce) {
-  EXPECT_TRUE(TakeFirstRun(m_store));
-  EXPECT_FALSE(TakeFirstRun(m_store));
+  EXPECT_TRUE(HandleFirstRun(m_store));
+  EXPECT_FALSE(HandleFirstRun(m_store));
   Put(L"FirstRun", 5);
-  EXPECT_TRUE(TakeFirstRun(m_store));
+  EXPECT_TRUE(HandleFirstRun(m_store));
 }
 
 TEST_F(OptionsTest, ServiceKeyRoundTrips) {

@@ -53,11 +53,17 @@ const AdapterEntry* MonitoredList::Find(uint32_t kind, const std::string& id) co
 }
 
 AdapterEntry* MonitoredList::FindReal(const std::string& id) {
+  auto known = m_realById.find(id);
+  if (known != m_realById.end() && known->second->IsReal() && known->second->id == id) return known->second;
   size_t n = 0;
   for (auto& e : m_entries) {
     if (n++ < 2) continue;
-    if (e.kind == kKindAdapter && e.id == id) return &e;
+    if (e.kind == kKindAdapter && e.id == id) {
+      m_realById[id] = &e;
+      return &e;
+    }
   }
+  if (known != m_realById.end()) m_realById.erase(known);
   return nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "platform/adapter_source.h"
 #include "platform/file.h"
@@ -117,7 +118,9 @@ class MonitoredList {
   // First entry of that kind and, for kind 300, that identifier; null if none.
   AdapterEntry* Find(uint32_t kind, const std::string& id);
   const AdapterEntry* Find(uint32_t kind, const std::string& id) const;
-  // First real entry (from the third on) with that identifier.
+  // First real entry (from the third on) with that identifier. Called for every adapter
+  // every second, so found entries are remembered by identifier; a remembered entry is
+  // checked on every use, and entries are never removed, so it cannot be a wrong one.
   AdapterEntry* FindReal(const std::string& id);
   AdapterEntry* FindByAdapterCmd(uint32_t cmd);
   AdapterEntry* FindByResetCmd(uint32_t cmd);
@@ -131,6 +134,7 @@ class MonitoredList {
 
  private:
   Entries m_entries;
+  std::unordered_map<std::string, AdapterEntry*> m_realById;
 };
 
 // The identifier of a live adapter: its name in upper case, or, when the name has 10

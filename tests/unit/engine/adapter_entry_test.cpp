@@ -60,3 +60,34 @@ TEST(DefaultAdapterName, DialUpTypesAreWan) {
 
 }  // namespace
 }  // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+TEST(MonitoredList, FindRealStaysRightWhenAnIdentifierChangesAndAfterAMove) {
+  MonitoredList list;
+  AdapterEntry all, dial, a, b;
+  all.kind = kKindAllConnections;
+  dial.kind = kKindDialUp;
+  a.kind = b.kind = kKindAdapter;
+  a.id = "A";
+  b.id = "B";
+  list.PushBack(std::move(all));
+  list.PushBack(std::move(dial));
+  AdapterEntry& ea = list.PushBack(std::move(a));
+  list.PushBack(std::move(b));
+  EXPECT_EQ(list.FindReal("A"), &ea);
+  ea.id = "C";
+  EXPECT_EQ(list.FindReal("A"), nullptr);
+  EXPECT_EQ(list.FindReal("C"), &ea);
+  EXPECT_EQ(list.FindReal("B")->id, "B");
+  EXPECT_EQ(list.FindReal(""), nullptr);  // the pseudo-adapters are never found as real ones
+  MonitoredList moved = std::move(list);
+  EXPECT_EQ(moved.FindReal("C"), &ea);
+  MonitoredList copy = moved.DataCopy();
+  EXPECT_NE(copy.FindReal("C"), &ea);
+  EXPECT_EQ(copy.FindReal("C")->id, "C");
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -38,15 +38,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for n in $(seq 120 160); do
-  [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  break
-done
-[[ -n "$xvfb_pid" ]] || { echo "no free X display number for Xvfb" >&2; exit 1; }
-for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${DISPLAY#:} ]] && break; sleep 0.1; done
+. "$root/scripts/virtual-display.sh"
+start_virtual_display 120 160 || { echo "no free X display number for Xvfb" >&2; exit 1; }
 
 wineserver -p >/dev/null 2>&1 </dev/null || true
 wine wineboot >/dev/null 2>&1 </dev/null || true

@@ -30,14 +30,8 @@ cleanup() {
 }
 trap cleanup EXIT
 if [[ -z "${DISPLAY:-}" ]]; then
-  for n in $(seq 90 110); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    break
-  done
-  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${DISPLAY#:} ]] && break; sleep 0.1; done
+  . "$root/scripts/virtual-display.sh"
+  start_virtual_display 90 110 || { echo "no free X display number for Xvfb" >&2; exit 1; }
 fi
 # Keep one wineserver for the whole run, and start Wine's own background processes
 # (services.exe and friends) now, with their output going nowhere: started by a test they

@@ -3,6 +3,7 @@
 # AddressSanitizer + UndefinedBehaviorSanitizer) and the Windows build (MinGW-w64, every
 # target), creates the project's own Wine prefix, and runs every test of both builds in one
 # CTest run that ends with CTest's summary. Exits non-zero on any failure.
+# Arguments go to CTest (for example -R e2e to run only the end-to-end tests).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -45,4 +46,4 @@ subdirs("$build/native")
 subdirs("$build/win")
 CTEST
 cd "$build"
-ctest --output-on-failure -j "$jobs" --timeout 900
+ctest --output-on-failure -j "$jobs" --timeout 900 "$@"

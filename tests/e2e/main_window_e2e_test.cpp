@@ -331,7 +331,9 @@ TEST_F(MainWindowTest, ExitSavesTheWindowPositionAndEnds) {
 }
 
 TEST_F(MainWindowTest, OffersACustomLogFileWhenTheLogCannotBeCreated) {
-  const std::wstring badPath = L"Z:\\no-such-folder-for-vantrel\\TrafficHistory.log";
+  // A folder that does not exist inside the test's own Wine drive: creating the file fails there
+  // whatever the machine's root allows.
+  const std::wstring badPath = L"C:\\no-such-folder-for-vantrel\\TrafficHistory.log";
   ASSERT_TRUE(WriteString(kOptionsKey, L"TrafficLogFile", badPath));
   ASSERT_TRUE(program.Start(g_programPath));
   HWND question = WaitForMessageBox(program.ProcessId(), L"Vantrel", kStartTimeoutMs);
@@ -342,16 +344,23 @@ TEST_F(MainWindowTest, OffersACustomLogFileWhenTheLogCannotBeCreated) {
                 L"Do you want to choose a custom log file?");
   // Yes: the save-file dialogue comes up; cancelling it gives up.
   AnswerMessageBox(question, IDYES);
-  HWND save = nullptr;
-  ASSERT_TRUE(WaitUntil(
+  auto saveDialogues = [&] {
+    std::vector<HWND> out;
+    for (HWND w : TopLevelWindows(program.ProcessId(), L"#32770", nullptr))
+      if (IsWindowVisible(w) && WindowText(w) != L"Vantrel") out.push_back(w);
+    return out;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return !saveDialogues().empty(); }, kStartTimeoutMs));
+  // The dialogue may still be filling its folder view when it first shows; Cancel is pressed
+  // again until the program has moved on to its information box.
+  HWND info = nullptr;
+  WaitUntil(
       [&] {
-        for (HWND w : TopLevelWindows(program.ProcessId(), L"#32770", nullptr))
-          if (IsWindowVisible(w) && WindowText(w) != L"Vantrel") save = w;
-        return save != nullptr;
+        for (HWND w : saveDialogues()) PostMessageW(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        info = WaitForMessageBox(program.ProcessId(), L"Vantrel", 500);
+        return info != nullptr && IsWindow(info);
       },
-      kEffectTimeoutMs));
-  PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
-  HWND info = WaitForMessageBox(program.ProcessId(), L"Vantrel", kEffectTimeoutMs);
+      kStartTimeoutMs);
   ASSERT_NE(info, nullptr);
   EXPECT_EQ(MessageBoxText(info),
             L"Dear user, you've given up to choose a file for traffic log, which means all traffic information "

@@ -27,13 +27,13 @@ Program::~Program() {
   if (m_process) CloseHandle(m_process);
 }
 
-bool Program::Start(const std::wstring& exePath) {
+bool Program::Start(const std::wstring& exePath, const wchar_t* workDir) {
   if (m_process) return false;
   std::wstring cmd = L"\"" + exePath + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir, &si, &pi)) return false;
   CloseHandle(pi.hThread);
   m_process = pi.hProcess;
   m_pid = pi.dwProcessId;

@@ -25,7 +25,8 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  bool Start(const std::wstring& exePath);
+  // workDir: the program's current folder (its file dialogues open there); none keeps ours.
+  bool Start(const std::wstring& exePath, const wchar_t* workDir = nullptr);
   bool Running() const;
   // Waits for the program to end by itself; true when it did within the time.
   bool WaitForExit(DWORD timeoutMs);

@@ -335,7 +335,9 @@ TEST_F(MainWindowTest, OffersACustomLogFileWhenTheLogCannotBeCreated) {
   // whatever the machine's root allows.
   const std::wstring badPath = L"C:\\no-such-folder-for-vantrel\\TrafficHistory.log";
   ASSERT_TRUE(WriteString(kOptionsKey, L"TrafficLogFile", badPath));
-  ASSERT_TRUE(program.Start(g_programPath));
+  // Started in C:\ so that its save dialogue opens in the test's own drive, not in the build
+  // folder on the machine's root drive.
+  ASSERT_TRUE(program.Start(g_programPath, L"C:\\"));
   HWND question = WaitForMessageBox(program.ProcessId(), L"Vantrel", kStartTimeoutMs);
   ASSERT_NE(question, nullptr);
   EXPECT_EQ(MessageBoxText(question),

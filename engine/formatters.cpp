@@ -1,6 +1,7 @@
 #include "engine/formatters.h"
 
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 
 #include "platform/text.h"
@@ -17,24 +18,97 @@ std::string Print(const char* format, Args... args) {
   return std::string(buf, static_cast<size_t>(n < static_cast<int>(sizeof buf) ? n : sizeof buf - 1));
 }
 
-// One unit step of a byte count: threshold below which it applies, divisor, pattern.
+// Decimal digits of v, zero-padded to at least minWidth, as "%0<minWidth>llu" writes them.
+void AppendUnsigned(std::string* out, uint64_t v, int minWidth) {
+  char buf[48];
+  char* end = buf + sizeof buf;
+  char* p = end;
+  do {
+    *--p = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v);
+  while (end - p < minWidth && p > buf) *--p = '0';
+  out->append(p, static_cast<size_t>(end - p));
+}
+
+// y with `decimals` decimals (1 or 2), rounded as printf's "%.1f"/"%.2f" round: to nearest
+// on the double's exact binary value, ties to even. A report formats several counts per
+// row and printf was most of a table's cost; false leaves the rare case to printf.
+bool AppendFixed(std::string* out, double y, int decimals) {
+  if (!(y >= 0) || y >= 9007199254740992.0 || decimals < 1 || decimals > 2) return false;
+  int exponent = 0;
+  double fraction = std::frexp(y, &exponent);  // y = fraction x 2^exponent, fraction in [0.5, 1)
+  auto mantissa = static_cast<uint64_t>(std::ldexp(fraction, 53));
+  int shift = 53 - exponent;  // y = mantissa / 2^shift, exactly
+  if (shift < 0 || shift > 120) return false;
+  const uint64_t scale = decimals == 1 ? 10 : 100;
+  unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * scale;
+  unsigned __int128 q = scaled >> shift;
+  unsigned __int128 rest = scaled - (q << shift);
+  if (shift > 0) {
+    unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+    if (rest > half || (rest == half && (q & 1))) ++q;
+  }
+  auto whole = static_cast<uint64_t>(q / scale);
+  auto part = static_cast<uint64_t>(q % scale);
+  AppendUnsigned(out, whole, 1);
+  out->push_back('.');
+  AppendUnsigned(out, part, decimals);
+  return true;
+}
+
+std::string Fixed(double y, int decimals, const char* suffix) {
+  std::string out;
+  if (!AppendFixed(&out, y, decimals)) {
+    out = Print(decimals == 1 ? "%.1f" : "%.2f", y);
+  }
+  out += suffix;
+  return out;
+}
+
+// One unit step of a byte count: threshold below which it applies, divisor, decimals, unit.
 struct CountStep {
   double limit;
   double divisor;
-  const char* pattern;
+  int decimals;
+  const char* suffix;
 };
 
-std::string FormatCount(int64_t n, bool byteUnits, const char* plain, const CountStep (&steps)[4],
+std::string FormatCount(int64_t n, bool byteUnits, const char* plainSuffix, const CountStep (&steps)[4],
                         const CountStep (&bitSteps)[4]) {
   // In bit units the figure is 8 x n in 64 bits; the multiplication is done unsigned so an
   // absurd input wraps instead of being undefined.
   int64_t v = byteUnits ? n : static_cast<int64_t>(static_cast<uint64_t>(n) * 8u);
-  if (v < 1000) return Print(plain, static_cast<long long>(v));
+  if (v < 1000) {
+    std::string out = v >= 0 ? std::string() : Print("%lld", static_cast<long long>(v));
+    if (v >= 0) AppendUnsigned(&out, static_cast<uint64_t>(v), 1);
+    return out + plainSuffix;
+  }
   const CountStep(&table)[4] = byteUnits ? steps : bitSteps;
   for (const CountStep& s : table) {
-    if (static_cast<double>(v) < s.limit || s.limit == 0) return Print(s.pattern, static_cast<double>(v) / s.divisor);
+    if (static_cast<double>(v) < s.limit || s.limit == 0) return Fixed(static_cast<double>(v) / s.divisor, s.decimals, s.suffix);
   }
   return {};
+}
+
+// A date field as "%0<width>d" writes it.
+void AppendField(std::string* out, int v, int width) {
+  if (v >= 0) {
+    AppendUnsigned(out, static_cast<uint64_t>(v), width);
+  } else {
+    *out += Print(width == 4 ? "%04d" : "%02d", v);
+  }
+}
+
+std::string JoinDate(int a, int aWidth, char sep, int b, int c, int cWidth) {
+  std::string out;
+  out.reserve(12);
+  AppendField(&out, a, aWidth);
+  out.push_back(sep);
+  AppendField(&out, b, 2);
+  out.push_back(sep);
+  AppendField(&out, c, cWidth);
+  return out;
 }
 
 }  // namespace
@@ -56,40 +130,40 @@ std::string FormatRateA(uint32_t r, bool byteUnits) {
 std::wstring FormatRate(uint32_t r, bool byteUnits) { return AsciiToWide(FormatRateA(r, byteUnits)); }
 
 std::string FormatByteCountA(int64_t n, bool byteUnits) {
-  static const CountStep kBytes[4] = {{1024000.0, 1024.0, "%.1f KB"},
-                                      {1048576000.0, 1048576.0, "%.2f MB"},
-                                      {1073741824000.0, 1073741824.0, "%.2f GB"},
-                                      {0, 1099511627776.0, "%.2f TB"}};
-  static const CountStep kBits[4] = {{1000000.0, 1000.0, "%.1f kb"},
-                                     {1000000000.0, 1000000.0, "%.2f mb"},
-                                     {1000000000000.0, 1000000000.0, "%.2f gb"},
-                                     {0, 1000000000000.0, "%.2f tb"}};
-  return FormatCount(n, byteUnits, byteUnits ? "%lld B" : "%lld b", kBytes, kBits);
+  static const CountStep kBytes[4] = {{1024000.0, 1024.0, 1, " KB"},
+                                      {1048576000.0, 1048576.0, 2, " MB"},
+                                      {1073741824000.0, 1073741824.0, 2, " GB"},
+                                      {0, 1099511627776.0, 2, " TB"}};
+  static const CountStep kBits[4] = {{1000000.0, 1000.0, 1, " kb"},
+                                     {1000000000.0, 1000000.0, 2, " mb"},
+                                     {1000000000000.0, 1000000000.0, 2, " gb"},
+                                     {0, 1000000000000.0, 2, " tb"}};
+  return FormatCount(n, byteUnits, byteUnits ? " B" : " b", kBytes, kBits);
 }
 
 std::wstring FormatByteCount(int64_t n, bool byteUnits) { return AsciiToWide(FormatByteCountA(n, byteUnits)); }
 
 std::string FormatCompactCount(int64_t n, bool byteUnits) {
-  static const CountStep kBytes[4] = {{1024000.0, 1024.0, "%.1fK"},
-                                      {1048576000.0, 1048576.0, "%.2fM"},
-                                      {1073741824000.0, 1073741824.0, "%.2fG"},
-                                      {0, 1099511627776.0, "%.2fT"}};
-  static const CountStep kBits[4] = {{1000000.0, 1000.0, "%.1fK"},
-                                     {1000000000.0, 1000000.0, "%.2fM"},
-                                     {1000000000000.0, 1000000000.0, "%.2fG"},
-                                     {0, 1000000000000.0, "%.2fT"}};
-  return FormatCount(n, byteUnits, "%lld", kBytes, kBits);
+  static const CountStep kBytes[4] = {{1024000.0, 1024.0, 1, "K"},
+                                      {1048576000.0, 1048576.0, 2, "M"},
+                                      {1073741824000.0, 1073741824.0, 2, "G"},
+                                      {0, 1099511627776.0, 2, "T"}};
+  static const CountStep kBits[4] = {{1000000.0, 1000.0, 1, "K"},
+                                     {1000000000.0, 1000000.0, 2, "M"},
+                                     {1000000000000.0, 1000000000.0, 2, "G"},
+                                     {0, 1000000000000.0, 2, "T"}};
+  return FormatCount(n, byteUnits, "", kBytes, kBits);
 }
 
 std::string FormatDateA(int year, int month, int day, uint32_t dateFormat) {
   switch (dateFormat) {
-    case 119: return Print("%02d.%02d.%04d", month, day, year);
-    case 34: return Print("%02d/%02d/%04d", day, month, year);
-    case 102: return Print("%02d.%02d.%04d", day, month, year);
-    case 51: return Print("%04d/%02d/%02d", year, month, day);
-    case 68: return Print("%04d-%02d-%02d", year, month, day);
-    case 85: return Print("%04d.%02d.%02d", year, month, day);
-    default: return Print("%02d/%02d/%04d", month, day, year);
+    case 119: return JoinDate(month, 2, '.', day, year, 4);
+    case 34: return JoinDate(day, 2, '/', month, year, 4);
+    case 102: return JoinDate(day, 2, '.', month, year, 4);
+    case 51: return JoinDate(year, 4, '/', month, day, 2);
+    case 68: return JoinDate(year, 4, '-', month, day, 2);
+    case 85: return JoinDate(year, 4, '.', month, day, 2);
+    default: return JoinDate(month, 2, '/', day, year, 4);
   }
 }
 

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
 namespace vantrel {
 namespace {
 
@@ -80,6 +85,63 @@ TEST(FormatDate, UnknownCodesFormatAsMonthDayYear) {
   EXPECT_EQ(FormatDateA(2010, 3, 7, 18), "03/07/2010");
   EXPECT_EQ(DateFormatName(0), L"MM/DD/YYYY");
   EXPECT_EQ(DateFormatName(68), L"YYYY-MM-DD");
+}
+
+
+// The counts are formatted without printf for speed; they must still read exactly as printf's
+// "%.1f"/"%.2f" would write them, ties and huge values included.
+std::string PrintfCount(int64_t n, bool bytes) {
+  int64_t v = bytes ? n : static_cast<int64_t>(static_cast<uint64_t>(n) * 8u);
+  char buf[64];
+  const char* unit = bytes ? "B" : "b";
+  if (v < 1000) {
+    std::snprintf(buf, sizeof buf, "%lld %s", static_cast<long long>(v), unit);
+    return buf;
+  }
+  const double base = bytes ? 1024.0 : 1000.0;
+  const char* const units[] = {bytes ? "KB" : "kb", bytes ? "MB" : "mb", bytes ? "GB" : "gb", bytes ? "TB" : "tb"};
+  double divisor = base;
+  for (int i = 0; i < 4; ++i, divisor *= base) {
+    if (i == 3 || static_cast<double>(v) < 1000.0 * divisor) {
+      std::snprintf(buf, sizeof buf, i == 0 ? "%.1f %s" : "%.2f %s", static_cast<double>(v) / divisor, units[i]);
+      return buf;
+    }
+  }
+  return {};
+}
+
+TEST(FormatCount, ReadsExactlyAsPrintfWouldWriteIt) {
+  std::vector<int64_t> values = {1280,        1331,          1126,        1049600,          1053818,
+                                 10485760,    1073741824000, 5368709120,  9007199254740993, INT64_MAX,
+                                 INT64_MAX - 1, 4611686018427387904, 1152921504606846975};
+  // Exact ties at the rounded digit: 256 x odd is a tie of "%.1f" in kilobytes, 2^17 x odd
+  // one of "%.2f" in megabytes, 2^27 x odd one in gigabytes.
+  for (int64_t odd = 5; odd < 4000; odd += 2) values.push_back(256 * odd);
+  for (int64_t odd = 9; odd < 8000; odd += 2) values.push_back(131072 * odd);
+  for (int64_t odd = 9; odd < 8000; odd += 2) values.push_back(134217728 * odd);
+  std::mt19937_64 random(20261208);
+  for (int i = 0; i < 20000; ++i) {
+    int bits = static_cast<int>(random() % 63) + 1;
+    values.push_back(static_cast<int64_t>(random() >> (64 - bits)));
+  }
+  // Ties go to the even digit, as printf rounds them.
+  EXPECT_EQ(FormatByteCountA(1280, true), "1.2 KB");
+  EXPECT_EQ(FormatByteCountA(1792, true), "1.8 KB");
+  EXPECT_EQ(FormatByteCountA(131072 * 9, true), "1.12 MB");
+  EXPECT_EQ(FormatByteCountA(131072 * 11, true), "1.38 MB");
+  for (int64_t n : values) {
+    for (bool bytes : {true, false}) {
+      if (!bytes && n > INT64_MAX / 8) continue;
+      ASSERT_EQ(FormatByteCountA(n, bytes), PrintfCount(n, bytes)) << n << (bytes ? " bytes" : " bits");
+    }
+  }
+}
+
+TEST(FormatDate, FieldsOutsideTheirWidthAreWrittenWhole) {
+  EXPECT_EQ(FormatDateA(65535, 65535, 65535, 68), "65535-65535-65535");
+  EXPECT_EQ(FormatDateA(0, 0, 0, 17), "00/00/0000");
+  EXPECT_EQ(FormatDateA(12, 3, 100, 51), "0012/03/100");
+  EXPECT_EQ(FormatDateA(-1, -2, 3, 68), "-001--2-03");
 }
 
 }  // namespace

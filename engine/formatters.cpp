@@ -66,27 +66,36 @@ std::string Fixed(double y, int decimals, const char* suffix) {
   return out;
 }
 
-// One unit step of a byte count: threshold below which it applies, divisor, decimals, unit.
+// The unit steps of a byte count, the same for both text forms: a figure under 1000 of a
+// step's units is shown in that step (the last step takes everything above).
 struct CountStep {
   double limit;
   double divisor;
   int decimals;
-  const char* suffix;
 };
+constexpr CountStep kByteSteps[4] = {{1024000.0, 1024.0, 1},
+                                     {1048576000.0, 1048576.0, 2},
+                                     {1073741824000.0, 1073741824.0, 2},
+                                     {0, 1099511627776.0, 2}};
+constexpr CountStep kBitSteps[4] = {{1000000.0, 1000.0, 1},
+                                    {1000000000.0, 1000000.0, 2},
+                                    {1000000000000.0, 1000000000.0, 2},
+                                    {0, 1000000000000.0, 2}};
 
-std::string FormatCount(int64_t n, bool byteUnits, const char* plainSuffix, const CountStep (&steps)[4],
-                        const CountStep (&bitSteps)[4]) {
+// units: the plain unit, then one per step.
+std::string FormatCount(int64_t n, bool byteUnits, const char* const (&units)[5]) {
   // In bit units the figure is 8 x n in 64 bits; the multiplication is done unsigned so an
   // absurd input wraps instead of being undefined.
   int64_t v = byteUnits ? n : static_cast<int64_t>(static_cast<uint64_t>(n) * 8u);
   if (v < 1000) {
     std::string out = v >= 0 ? std::string() : Print("%lld", static_cast<long long>(v));
     if (v >= 0) AppendUnsigned(&out, static_cast<uint64_t>(v), 1);
-    return out + plainSuffix;
+    return out + units[0];
   }
-  const CountStep(&table)[4] = byteUnits ? steps : bitSteps;
-  for (const CountStep& s : table) {
-    if (static_cast<double>(v) < s.limit || s.limit == 0) return Fixed(static_cast<double>(v) / s.divisor, s.decimals, s.suffix);
+  const CountStep(&table)[4] = byteUnits ? kByteSteps : kBitSteps;
+  for (int i = 0; i < 4; ++i) {
+    const CountStep& s = table[i];
+    if (static_cast<double>(v) < s.limit || s.limit == 0) return Fixed(static_cast<double>(v) / s.divisor, s.decimals, units[i + 1]);
   }
   return {};
 }
@@ -130,29 +139,16 @@ std::string FormatRateA(uint32_t r, bool byteUnits) {
 std::wstring FormatRate(uint32_t r, bool byteUnits) { return AsciiToWide(FormatRateA(r, byteUnits)); }
 
 std::string FormatByteCountA(int64_t n, bool byteUnits) {
-  static const CountStep kBytes[4] = {{1024000.0, 1024.0, 1, " KB"},
-                                      {1048576000.0, 1048576.0, 2, " MB"},
-                                      {1073741824000.0, 1073741824.0, 2, " GB"},
-                                      {0, 1099511627776.0, 2, " TB"}};
-  static const CountStep kBits[4] = {{1000000.0, 1000.0, 1, " kb"},
-                                     {1000000000.0, 1000000.0, 2, " mb"},
-                                     {1000000000000.0, 1000000000.0, 2, " gb"},
-                                     {0, 1000000000000.0, 2, " tb"}};
-  return FormatCount(n, byteUnits, byteUnits ? " B" : " b", kBytes, kBits);
+  static const char* const kBytes[5] = {" B", " KB", " MB", " GB", " TB"};
+  static const char* const kBits[5] = {" b", " kb", " mb", " gb", " tb"};
+  return FormatCount(n, byteUnits, byteUnits ? kBytes : kBits);
 }
 
 std::wstring FormatByteCount(int64_t n, bool byteUnits) { return AsciiToWide(FormatByteCountA(n, byteUnits)); }
 
 std::string FormatCompactCount(int64_t n, bool byteUnits) {
-  static const CountStep kBytes[4] = {{1024000.0, 1024.0, 1, "K"},
-                                      {1048576000.0, 1048576.0, 2, "M"},
-                                      {1073741824000.0, 1073741824.0, 2, "G"},
-                                      {0, 1099511627776.0, 2, "T"}};
-  static const CountStep kBits[4] = {{1000000.0, 1000.0, 1, "K"},
-                                     {1000000000.0, 1000000.0, 2, "M"},
-                                     {1000000000000.0, 1000000000.0, 2, "G"},
-                                     {0, 1000000000000.0, 2, "T"}};
-  return FormatCount(n, byteUnits, "", kBytes, kBits);
+  static const char* const kUnits[5] = {"", "K", "M", "G", "T"};
+  return FormatCount(n, byteUnits, kUnits);
 }
 
 std::string FormatDateA(int year, int month, int day, uint32_t dateFormat) {

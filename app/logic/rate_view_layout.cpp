@@ -14,7 +14,7 @@ constexpr int kMaxPulse = 10000;
 constexpr uint32_t kMaxGridInterval = 100000;
 constexpr int kDefaultRateHeightPercent = 95;
 
-ViewRect Shrink(const ViewRect& r, int dx, int dy) { return {r.left + dx, r.top + dy, r.right - dx, r.bottom - dy}; }
+PixelRect Shrink(const PixelRect& r, int dx, int dy) { return {r.left + dx, r.top + dy, r.right - dx, r.bottom - dy}; }
 
 // rate x height / top without overflow, for top > 0.
 int64_t Scaled(uint32_t rate, uint32_t top, int height) {
@@ -87,7 +87,7 @@ RateViewLayout ComputeLayout(int width, int height, const RateViewSettings& s, c
     }
   }
   if (s.graph) {
-    ViewRect band;
+    PixelRect band;
     if (s.text) {
       if (t < l.textBand.top) band = {0, t, width, l.textBand.top + 1};
     } else {
@@ -132,7 +132,7 @@ uint32_t ScaleLabelValue(uint32_t scaleTop, const RateViewLayout& layout, int y)
   return static_cast<uint32_t>(std::min<uint64_t>(v, UINT32_MAX));
 }
 
-ViewRect ScaleLabelRect(const RateViewLayout& layout, const ViewMetrics& m, int y) {
+PixelRect ScaleLabelRect(const RateViewLayout& layout, const ViewMetrics& m, int y) {
   int fh = std::max(m.scaleFontHeight, 0);
   return {layout.scale.left + 1, y - fh / 2, layout.scale.right - 4, std::min(y + fh - fh / 2, layout.scale.bottom)};
 }
@@ -287,7 +287,7 @@ int ColumnHeight(uint32_t rate, uint32_t scaleTop, int graphHeight) {
 std::vector<ColumnParts> PlanColumns(const std::deque<RateSample>& history, const RateViewLayout& layout,
                                      const RateViewSettings& s, uint32_t scaleTop) {
   std::vector<ColumnParts> columns;
-  const ViewRect& area = layout.graphArea;
+  const PixelRect& area = layout.graphArea;
   if (scaleTop == 0 || layout.graphHeight <= 0 || area.IsEmpty()) return columns;
   int width = EffectivePulseWidth(s), step = PulseStep(s);
   int x = area.right;
@@ -311,7 +311,7 @@ std::vector<ColumnParts> PlanColumns(const std::deque<RateSample>& history, cons
 std::vector<LinePoint> PlanLine(const std::deque<RateSample>& history, const RateViewLayout& layout,
                                 const RateViewSettings& s, uint32_t scaleTop, LineValue value) {
   std::vector<LinePoint> points;
-  const ViewRect& area = layout.graphArea;
+  const PixelRect& area = layout.graphArea;
   if (scaleTop == 0 || layout.graphHeight <= 0 || area.IsEmpty()) return points;
   int step = PulseStep(s);
   int span = layout.graphHeight - 1;

@@ -8,22 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "app/logic/pixel_rect.h"
 #include "app/logic/rate_view_settings.h"
 #include "engine/adapter_entry.h"
 
 namespace vantrel {
-
-// A rectangle in client pixels, right and bottom exclusive (as a Win32 RECT).
-struct ViewRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool IsEmpty() const { return right <= left || bottom <= top; }
-  bool operator==(const ViewRect&) const = default;
-};
 
 // What the window measures in its fonts.
 struct ViewMetrics {
@@ -53,7 +42,7 @@ size_t VisibleSampleCount(int width, const RateViewSettings& s, int scaleWidth);
 
 struct RateViewLayout {
   size_t visibleCount = 0;
-  ViewRect titleBand, titleText, graphBand, scale, graphArea, textBand, text;
+  PixelRect titleBand, titleText, graphBand, scale, graphArea, textBand, text;
   int graphHeight = 0;   // pixels that the scale top maps to
   int markCount = 0;     // scale marks
   int markSpacing = 0;   // pixels between scale marks
@@ -67,7 +56,7 @@ std::vector<int> ScaleMarkPositions(const RateViewLayout& layout, const ViewMetr
 // The rate a scale mark at `y` stands for.
 uint32_t ScaleLabelValue(uint32_t scaleTop, const RateViewLayout& layout, int y);
 // The rectangle a scale label at `y` is right-aligned in.
-ViewRect ScaleLabelRect(const RateViewLayout& layout, const ViewMetrics& m, int y);
+PixelRect ScaleLabelRect(const RateViewLayout& layout, const ViewMetrics& m, int y);
 // Scale grid lines: the mark positions above the graph area's bottom.
 std::vector<int> ScaleGridPositions(const RateViewLayout& layout, const ViewMetrics& m);
 
@@ -156,8 +145,8 @@ ColouredTextPlan PlanColouredText(int textLeft, int textWidth, int spaceWidth, b
 // One column of the column style: a part in the both colour and the part above it in the
 // download or upload colour; either may be empty.
 struct ColumnParts {
-  ViewRect both;
-  ViewRect single;
+  PixelRect both;
+  PixelRect single;
   bool singleIsDownload = true;
 };
 // Column height of a rate: min(graph height, graph height x rate / scale top).

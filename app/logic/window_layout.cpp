@@ -4,10 +4,10 @@
 
 namespace vantrel {
 
-LayoutRect StartPlacement(const WindowRect& stored, int width, int height, const LayoutRect& workArea,
+PixelRect StartPlacement(const WindowRect& stored, int width, int height, const PixelRect& workArea,
                           int vScrollWidth, int hScrollHeight) {
   if (!stored.IsEmpty()) return {stored.left, stored.top, stored.right, stored.bottom};
-  LayoutRect r;
+  PixelRect r;
   r.right = workArea.right - vScrollWidth;
   r.bottom = workArea.bottom - hScrollHeight;
   r.left = r.right - width;
@@ -34,8 +34,8 @@ namespace {
 void AddStrips(ViewStack* s) {
   s->strips.clear();
   for (size_t i = 0; i + 1 < s->views.size(); ++i) {
-    const LayoutRect& a = s->views[i];
-    const LayoutRect& b = s->views[i + 1];
+    const PixelRect& a = s->views[i];
+    const PixelRect& b = s->views[i + 1];
     s->strips.push_back({a.left, a.bottom, a.right, b.top});
   }
 }
@@ -67,21 +67,21 @@ ViewStack StackAtStart(int clientWidth, int clientHeight, int margin, const std:
 }
 
 ViewStack ResizeViews(int lastWidth, int lastHeight, int newWidth, int newHeight, int margin,
-                      const std::vector<LayoutRect>& current, const std::vector<float>& fractions) {
+                      const std::vector<PixelRect>& current, const std::vector<float>& fractions) {
   ViewStack s;
   size_t n = std::min(current.size(), fractions.size());
   if (2 * margin >= newWidth || 2 * margin >= newHeight) {
-    s.views.assign(n, LayoutRect{});
+    s.views.assign(n, PixelRect{});
     AddStrips(&s);
     return s;
   }
   // Views hidden by a too-small window come back through a full re-stack, even when only
   // the width grew back.
   bool anyHidden = std::any_of(current.begin(), current.begin() + static_cast<long>(n),
-                               [](const LayoutRect& r) { return r.IsEmpty() && r == LayoutRect{}; });
+                               [](const PixelRect& r) { return r.IsEmpty() && r == PixelRect{}; });
   if (newHeight == lastHeight && newWidth != lastWidth && !anyHidden) {
     for (size_t i = 0; i < n; ++i) {
-      LayoutRect r = current[i];
+      PixelRect r = current[i];
       r.right = newWidth - margin;
       s.views.push_back(r);
     }
@@ -111,7 +111,7 @@ ViewStack StackKeepingHeights(int clientWidth, int clientHeight, int margin, con
   return s;
 }
 
-std::vector<float> Fractions(const std::vector<LayoutRect>& views, int clientHeight) {
+std::vector<float> Fractions(const std::vector<PixelRect>& views, int clientHeight) {
   std::vector<float> f;
   for (const auto& v : views)
     f.push_back(clientHeight > 0 ? static_cast<float>(v.Height()) / static_cast<float>(clientHeight) : 0.0f);
@@ -122,8 +122,8 @@ int NaturalViewHeight(bool title, int titleFontHeight, bool text, int rateFontHe
   return (title ? titleFontHeight + 3 : 0) + (text ? rateFontHeight + 3 : 0) + (graph ? kNewViewGraphHeight : 0);
 }
 
-LayoutRect GrowForAddedView(const LayoutRect& window, int naturalHeight) {
-  LayoutRect r = window;
+PixelRect GrowForAddedView(const PixelRect& window, int naturalHeight) {
+  PixelRect r = window;
   int growth = naturalHeight + 3;
   r.top -= growth;
   if (r.top < 0) {
@@ -133,8 +133,8 @@ LayoutRect GrowForAddedView(const LayoutRect& window, int naturalHeight) {
   return r;
 }
 
-LayoutRect ShrinkForRemovedView(const LayoutRect& window, int removedHeight) {
-  LayoutRect r = window;
+PixelRect ShrinkForRemovedView(const PixelRect& window, int removedHeight) {
+  PixelRect r = window;
   r.top += removedHeight + kViewGap;
   if (r.top > r.bottom) r.top = r.bottom;
   return r;
@@ -150,9 +150,9 @@ SeparatorDrag BeginSeparatorDrag(const ViewStack& stack, int x, int y) {
   SeparatorDrag d;
   int strip = StripAt(stack, x, y);
   if (strip < 0 || static_cast<size_t>(strip) + 1 >= stack.views.size()) return d;
-  const LayoutRect& s = stack.strips[strip];
-  const LayoutRect& upper = stack.views[strip];
-  const LayoutRect& lower = stack.views[strip + 1];
+  const PixelRect& s = stack.strips[strip];
+  const PixelRect& upper = stack.views[strip];
+  const PixelRect& lower = stack.views[strip + 1];
   // The views that border the strip exactly; a stack out of step with its strips is not dragged.
   if (upper.bottom != s.top || lower.top != s.bottom) return d;
   d.strip = strip;
@@ -164,7 +164,7 @@ SeparatorDrag BeginSeparatorDrag(const ViewStack& stack, int x, int y) {
 
 bool DragSeparatorTo(ViewStack* stack, const SeparatorDrag& drag, int y) {
   if (drag.strip < 0 || static_cast<size_t>(drag.strip) + 1 >= stack->views.size()) return false;
-  LayoutRect& s = stack->strips[drag.strip];
+  PixelRect& s = stack->strips[drag.strip];
   int top = std::clamp(y, drag.minTop, drag.maxTop);
   int dy = top - s.top;
   if (dy == 0) return false;

@@ -6,22 +6,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/logic/pixel_rect.h"
 #include "settings/options.h"
 
 namespace vantrel {
-
-// A rectangle in pixels (client or screen coordinates as the caller says).
-struct LayoutRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool IsEmpty() const { return right <= left || bottom <= top; }
-  bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-  bool operator==(const LayoutRect&) const = default;
-};
 
 // Views are two pixels apart; the strip between them is what the user drags.
 constexpr int kViewGap = 2;
@@ -35,14 +23,14 @@ constexpr int kNewViewGraphHeight = 100;
 
 // The stacked views (top to bottom, in adapter-list order) and the strips between them.
 struct ViewStack {
-  std::vector<LayoutRect> views;
-  std::vector<LayoutRect> strips;  // strips[i] lies between views[i] and views[i + 1]
+  std::vector<PixelRect> views;
+  std::vector<PixelRect> strips;  // strips[i] lies between views[i] and views[i + 1]
 };
 
 // Start placement: the stored rectangle, or with none a window of the given size in the
 // bottom-right corner of the work area, clear of a vertical scroll bar's width on the right
 // and a horizontal scroll bar's height at the bottom.
-LayoutRect StartPlacement(const WindowRect& stored, int width, int height, const LayoutRect& workArea,
+PixelRect StartPlacement(const WindowRect& stored, int width, int height, const PixelRect& workArea,
                           int vScrollWidth, int hScrollHeight);
 
 // How much the window must grow (width, height) so the client area is at least
@@ -67,14 +55,14 @@ ViewStack StackAtStart(int clientWidth, int clientHeight, int margin, const std:
 // width only keeps each view's top and bottom; one view fills the shrunk area; otherwise the
 // views are stacked by their fractions. Fractions never change here.
 ViewStack ResizeViews(int lastWidth, int lastHeight, int newWidth, int newHeight, int margin,
-                      const std::vector<LayoutRect>& current, const std::vector<float>& fractions);
+                      const std::vector<PixelRect>& current, const std::vector<float>& fractions);
 
 // Stacks views of the given heights from the top margin, 2 pixels apart, each bottom kept
 // within height - margin (used after a view was added or removed).
 ViewStack StackKeepingHeights(int clientWidth, int clientHeight, int margin, const std::vector<int>& heights);
 
 // Each view's height as a fraction of the client height (0 when the client has no height).
-std::vector<float> Fractions(const std::vector<LayoutRect>& views, int clientHeight);
+std::vector<float> Fractions(const std::vector<PixelRect>& views, int clientHeight);
 
 // Natural height of a new view: title and text bands at their fonts' height + 3, a
 // 100-pixel graph.
@@ -83,9 +71,9 @@ int NaturalViewHeight(bool title, int titleFontHeight, bool text, int rateFontHe
 // The window rectangle after a view of natural height h was added: it grows upward by h + 3;
 // where that would pass the screen's top (0), the top stops at 0 and the bottom grows by the
 // rest.
-LayoutRect GrowForAddedView(const LayoutRect& window, int naturalHeight);
+PixelRect GrowForAddedView(const PixelRect& window, int naturalHeight);
 // After a view of height h was removed: the top comes down by h + 2.
-LayoutRect ShrinkForRemovedView(const LayoutRect& window, int removedHeight);
+PixelRect ShrinkForRemovedView(const PixelRect& window, int removedHeight);
 
 // The separator being dragged: the upper view's top and the lower view's bottom bound it.
 struct SeparatorDrag {

@@ -333,7 +333,7 @@ void CMainDlg::Shutdown() {
   m_log.WriteTodayRecords(m_adapters, Today());
   m_log.CloseTrafficLog();
   // 4. The Window group, from the window's rectangle (its normal one if minimised).
-  LayoutRect r = WindowRectangle();
+  PixelRect r = WindowRectangle();
   m_options.wndPosition = WindowRect{r.left, r.top, r.right, r.bottom};
   SaveOptions(m_store, SettingsRoot::CurrentUser, m_options, kGroupWindow);
   // 5. The adapter settings, while the views still give the fractions.

@@ -158,14 +158,14 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   void OnMouseMove(int x, int y);
   void OnLeftButtonUp();
   LRESULT OnNcHitTest(LPARAM lp);
-  void MoveWindowAsProgram(const LayoutRect& rect);
+  void MoveWindowAsProgram(const PixelRect& rect);
   void ApplyTopmost(bool topmost);
   void RestoreTopmost() { ApplyTopmost(m_options.alwaysOnTop != 0); }
   void ApplyCaption(bool show);
   void ApplyLayered();
   void ResetWindowPosition();
-  LayoutRect WindowRectangle() const;
-  LayoutRect ClientRectangle() const;
+  PixelRect WindowRectangle() const;
+  PixelRect ClientRectangle() const;
   RateViewSettings ViewSettings() const { return RateViewSettingsFromOptions(m_options); }
 
   HINSTANCE m_instance;

@@ -307,7 +307,7 @@ bool CMainDlg::ApplyGeneralPage(const Options& page) {
   }
   PushSettingsToViews(plan.recaption);
   if (plan.margins) {
-    LayoutRect client = ClientRectangle();
+    PixelRect client = ClientRectangle();
     OnSize(client.Width(), client.Height());
     InvalidateRect(m_hwnd, nullptr, TRUE);
   }

@@ -10,8 +10,8 @@ namespace vantrel {
 
 namespace {
 
-LayoutRect FromRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-RECT ToRect(const LayoutRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+PixelRect FromRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 bool LeftButtonDown() {
   int key = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
@@ -29,7 +29,7 @@ std::vector<AdapterEntry*> CMainDlg::DisplayedEntries() {
   return out;
 }
 
-LayoutRect CMainDlg::WindowRectangle() const {
+PixelRect CMainDlg::WindowRectangle() const {
   RECT r{};
   if (IsIconic(m_hwnd)) {
     WINDOWPLACEMENT wp{};
@@ -42,27 +42,27 @@ LayoutRect CMainDlg::WindowRectangle() const {
   return FromRect(r);
 }
 
-LayoutRect CMainDlg::ClientRectangle() const {
+PixelRect CMainDlg::ClientRectangle() const {
   RECT r{};
   GetClientRect(m_hwnd, &r);
   return FromRect(r);
 }
 
-void CMainDlg::MoveWindowAsProgram(const LayoutRect& r) {
+void CMainDlg::MoveWindowAsProgram(const PixelRect& r) {
   m_programMove = true;
   MoveWindow(m_hwnd, r.left, r.top, r.Width(), r.Height(), TRUE);
   m_programMove = false;
 }
 
 void CMainDlg::PlaceWindowAtStart() {
-  LayoutRect window = WindowRectangle();
+  PixelRect window = WindowRectangle();
   RECT work{};
   if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
     work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  LayoutRect placed = StartPlacement(m_options.wndPosition, window.Width(), window.Height(), FromRect(work),
+  PixelRect placed = StartPlacement(m_options.wndPosition, window.Width(), window.Height(), FromRect(work),
                                      GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL));
   MoveWindowAsProgram(placed);
-  LayoutRect client = ClientRectangle();
+  PixelRect client = ClientRectangle();
   SizeShortfall s = MinimumClientShortfall(client.Width(), client.Height(), m_options.rateViewMargins);
   if (s.dx || s.dy) {
     placed.right += s.dx;
@@ -94,10 +94,10 @@ void CMainDlg::CreateViewsAtStart() {
     entries.push_back(&entry);
     fractions.push_back(entry.size);
   }
-  LayoutRect client = ClientRectangle();
+  PixelRect client = ClientRectangle();
   int growth = ZeroFractionGrowth(client.Height(), fractions);
   if (growth > 0) {
-    LayoutRect window = WindowRectangle();
+    PixelRect window = WindowRectangle();
     window.bottom += growth;
     MoveWindowAsProgram(window);
     client = ClientRectangle();
@@ -129,7 +129,7 @@ void CMainDlg::ApplyStack(const ViewStack& stack, const std::vector<AdapterEntry
   size_t n = std::min(stack.views.size(), entries.size());
   for (size_t i = 0; i < n; ++i) {
     auto* view = static_cast<CRateView*>(entries[i]->view);
-    const LayoutRect& r = stack.views[i];
+    const PixelRect& r = stack.views[i];
     MoveWindow(view->hwnd(), r.left, r.top, r.Width(), r.Height(), TRUE);
   }
   if (updateFractions) {
@@ -173,7 +173,7 @@ void CMainDlg::AddView(AdapterEntry& entry) {
     else
       heights.push_back(old < heightsBefore.size() ? heightsBefore[old++] : 0);
   }
-  LayoutRect client = ClientRectangle();
+  PixelRect client = ClientRectangle();
   m_lastClientWidth = client.Width();
   m_lastClientHeight = client.Height();
   ViewStack stack = StackKeepingHeights(client.Width(), client.Height(), m_options.rateViewMargins, heights);
@@ -200,7 +200,7 @@ bool CMainDlg::RemoveView(AdapterEntry& entry) {
     m_views.erase(owned);
   }
   MoveWindowAsProgram(ShrinkForRemovedView(WindowRectangle(), removedHeight));
-  LayoutRect client = ClientRectangle();
+  PixelRect client = ClientRectangle();
   m_lastClientWidth = client.Width();
   m_lastClientHeight = client.Height();
   std::vector<AdapterEntry*> entries = DisplayedEntries();
@@ -251,9 +251,9 @@ void CMainDlg::OnMouseMove(int, int y) {
   std::vector<AdapterEntry*> entries = DisplayedEntries();
   size_t upper = static_cast<size_t>(m_drag.strip);
   if (upper + 1 >= entries.size()) return;
-  LayoutRect client = ClientRectangle();
+  PixelRect client = ClientRectangle();
   for (size_t i : {upper, upper + 1}) {
-    const LayoutRect& r = m_stack.views[i];
+    const PixelRect& r = m_stack.views[i];
     MoveWindow(static_cast<CRateView*>(entries[i]->view)->hwnd(), r.left, r.top, r.Width(), r.Height(), TRUE);
     entries[i]->size = client.Height() > 0 ? static_cast<float>(r.Height()) / static_cast<float>(client.Height()) : 0;
   }
@@ -307,7 +307,7 @@ void CMainDlg::ApplyLayered() {
 }
 
 void CMainDlg::ResetWindowPosition() {
-  LayoutRect r = WindowRectangle();
+  PixelRect r = WindowRectangle();
   SetWindowPos(m_hwnd, nullptr, 0, 0, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
   if (!m_state.shown) ShowMainWindow();
 }

@@ -32,7 +32,7 @@ class GdiObject {
   H m_h = nullptr;
 };
 
-RECT ToRect(const ViewRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+RECT ToRect(const PixelRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 LOGFONTW ToLogFont(const LogFontRecord& f) {
   LOGFONTW lf{};
@@ -145,7 +145,7 @@ struct CRateView::Impl {
   void DoLayout();
   void Redraw();
   void Render();
-  void FillOutlined(const ViewRect& r, COLORREF fill);
+  void FillOutlined(const PixelRect& r, COLORREF fill);
   void DrawScaleGrid();
   void DrawTimeGrid();
   void DrawLine(LineValue value, HPEN pen);
@@ -296,7 +296,7 @@ void CRateView::Impl::Redraw() {
   ReleaseDC(hwnd, dc);
 }
 
-void CRateView::Impl::FillOutlined(const ViewRect& r, COLORREF fill) {
+void CRateView::Impl::FillOutlined(const PixelRect& r, COLORREF fill) {
   HBRUSH brush = CreateSolidBrush(fill);
   HGDIOBJ oldPen = SelectObject(memDC, borderPen.get());
   HGDIOBJ oldBrush = SelectObject(memDC, brush);

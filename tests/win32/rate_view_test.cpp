@@ -57,7 +57,7 @@ class RateViewWindow : public ::testing::Test {
   void Paint() { m_view.PaintInto(m_capture.dc()); }
   COLORREF At(int x, int y) const { return m_capture.At(x, y); }
   // Pixels of `colour` inside r.
-  int Count(const ViewRect& r, COLORREF colour) const {
+  int Count(const PixelRect& r, COLORREF colour) const {
     int n = 0;
     for (int y = r.top; y < r.bottom; ++y)
       for (int x = r.left; x < r.right; ++x) n += At(x, y) == colour;

@@ -31,14 +31,14 @@ std::deque<RateSample> History(std::initializer_list<RateSample> newestFirst) { 
 TEST(RateViewLayout, StacksTitleGraphAndTextBandsWithSharedBorderRows) {
   RateViewSettings s;
   RateViewLayout l = ComputeLayout(300, 150, s, Metrics());
-  EXPECT_EQ(l.titleBand, (ViewRect{0, 0, 300, 17}));
-  EXPECT_EQ(l.titleText, (ViewRect{3, 2, 297, 15}));
-  EXPECT_EQ(l.textBand, (ViewRect{0, 133, 300, 150}));
-  EXPECT_EQ(l.text, (ViewRect{3, 135, 297, 148}));
+  EXPECT_EQ(l.titleBand, (PixelRect{0, 0, 300, 17}));
+  EXPECT_EQ(l.titleText, (PixelRect{3, 2, 297, 15}));
+  EXPECT_EQ(l.textBand, (PixelRect{0, 133, 300, 150}));
+  EXPECT_EQ(l.text, (PixelRect{3, 135, 297, 148}));
   // The graph band starts on the title's last row and ends on the text band's first.
-  EXPECT_EQ(l.graphBand, (ViewRect{0, 16, 300, 134}));
-  EXPECT_EQ(l.scale, (ViewRect{1, 17, 61, 133}));
-  EXPECT_EQ(l.graphArea, (ViewRect{62, 17, 299, 133}));
+  EXPECT_EQ(l.graphBand, (PixelRect{0, 16, 300, 134}));
+  EXPECT_EQ(l.scale, (PixelRect{1, 17, 61, 133}));
+  EXPECT_EQ(l.graphArea, (PixelRect{62, 17, 299, 133}));
   EXPECT_EQ(l.graphHeight, 116 * 95 / 100);
 }
 
@@ -47,8 +47,8 @@ TEST(RateViewLayout, WithoutScaleTheGraphAreaIsTheBandShrunkByOne) {
   s.scale = false;
   RateViewLayout l = ComputeLayout(100, 50, s, Metrics());
   EXPECT_TRUE(l.scale.IsEmpty());
-  EXPECT_EQ(l.graphBand, (ViewRect{0, 0, 100, 50}));
-  EXPECT_EQ(l.graphArea, (ViewRect{1, 1, 99, 49}));
+  EXPECT_EQ(l.graphBand, (PixelRect{0, 0, 100, 50}));
+  EXPECT_EQ(l.graphArea, (PixelRect{1, 1, 99, 49}));
   EXPECT_EQ(l.markCount, 0);
 }
 
@@ -57,9 +57,9 @@ TEST(RateViewLayout, ATextBandTallerThanTheFontCentresItsTextRectangle) {
   s.graph = false;
   s.title = false;
   RateViewLayout l = ComputeLayout(100, 40, s, Metrics());
-  EXPECT_EQ(l.textBand, (ViewRect{0, 0, 100, 40}));
+  EXPECT_EQ(l.textBand, (PixelRect{0, 0, 100, 40}));
   // Band shrunk to 36 rows, 23 more than the font: 11 off each side.
-  EXPECT_EQ(l.text, (ViewRect{3, 13, 97, 27}));
+  EXPECT_EQ(l.text, (PixelRect{3, 13, 97, 27}));
   EXPECT_TRUE(l.graphBand.IsEmpty());
   EXPECT_EQ(l.graphHeight, 0);
 }
@@ -89,7 +89,7 @@ TEST(RateViewLayout, AViewZeroHighHasNoBands) {
 TEST(RateViewLayout, ATitleFillingTheViewLeavesNoOtherBands) {
   RateViewSettings s;
   RateViewLayout l = ComputeLayout(300, 10, s, Metrics());
-  EXPECT_EQ(l.titleBand, (ViewRect{0, 0, 300, 10}));
+  EXPECT_EQ(l.titleBand, (PixelRect{0, 0, 300, 10}));
   EXPECT_TRUE(l.graphBand.IsEmpty());
   EXPECT_TRUE(l.textBand.IsEmpty());
   EXPECT_EQ(l.graphHeight, 0);
@@ -183,7 +183,7 @@ TEST(ScaleMarks, PositionsLabelsAndValuesFollowTheScale) {
   ASSERT_EQ(ys.size(), 8u);
   EXPECT_EQ(ys[0], l.scale.top + 5);
   EXPECT_EQ(ys[1] - ys[0], l.markSpacing);
-  EXPECT_EQ(ScaleLabelRect(l, m, ys[0]), (ViewRect{2, ys[0] - 5, 57, ys[0] + 5}));
+  EXPECT_EQ(ScaleLabelRect(l, m, ys[0]), (PixelRect{2, ys[0] - 5, 57, ys[0] + 5}));
   // The label at the graph's full height reads the scale top.
   int fullY = l.scale.bottom - l.graphHeight;
   EXPECT_EQ(ScaleLabelValue(1000, l, fullY), 1000u);
@@ -508,13 +508,13 @@ TEST_F(RatePlan, ColumnsSplitIntoTheBothColourAndTheLargerDirection) {
   auto h = History({{50, 20, 0, 0}, {10, 40, 0, 0}, {30, 30, 0, 0}, {0, 0, 0, 0}});
   std::vector<ColumnParts> c = PlanColumns(h, layout, s, 100);
   ASSERT_EQ(c.size(), 4u);
-  EXPECT_EQ(c[0].both, (ViewRect{38, 81, 41, 101}));
-  EXPECT_EQ(c[0].single, (ViewRect{38, 51, 41, 81}));
+  EXPECT_EQ(c[0].both, (PixelRect{38, 81, 41, 101}));
+  EXPECT_EQ(c[0].single, (PixelRect{38, 51, 41, 81}));
   EXPECT_TRUE(c[0].singleIsDownload);
-  EXPECT_EQ(c[1].both, (ViewRect{34, 91, 37, 101}));
-  EXPECT_EQ(c[1].single, (ViewRect{34, 61, 37, 91}));
+  EXPECT_EQ(c[1].both, (PixelRect{34, 91, 37, 101}));
+  EXPECT_EQ(c[1].single, (PixelRect{34, 61, 37, 91}));
   EXPECT_FALSE(c[1].singleIsDownload);
-  EXPECT_EQ(c[2].both, (ViewRect{30, 71, 33, 101}));
+  EXPECT_EQ(c[2].both, (PixelRect{30, 71, 33, 101}));
   EXPECT_TRUE(c[2].single.IsEmpty());
   EXPECT_TRUE(c[3].both.IsEmpty());
   EXPECT_TRUE(c[3].single.IsEmpty());
@@ -536,7 +536,7 @@ TEST_F(RatePlan, AFixedScaleOfOneDrawsLargerRatesAtFullHeight) {
   m.SetFixed(true, 0, h, 10, false, false);
   std::vector<ColumnParts> c = PlanColumns(h, layout, s, m.ScaleTop());
   ASSERT_EQ(c.size(), 1u);
-  EXPECT_EQ(c[0].both, (ViewRect{38, 1, 41, 101}));
+  EXPECT_EQ(c[0].both, (PixelRect{38, 1, 41, 101}));
   EXPECT_TRUE(c[0].single.IsEmpty());
   std::vector<LinePoint> line = PlanLine(h, layout, s, m.ScaleTop(), LineValue::Down);
   ASSERT_EQ(line.size(), 1u);

@@ -7,12 +7,12 @@ namespace {
 
 TEST(StartPlacement, UsesTheStoredRectangleWhenThereIsOne) {
   WindowRect stored{100, 200, 400, 330};
-  LayoutRect r = StartPlacement(stored, 50, 60, {0, 0, 1280, 1000}, 17, 17);
-  EXPECT_EQ(r, (LayoutRect{100, 200, 400, 330}));
+  PixelRect r = StartPlacement(stored, 50, 60, {0, 0, 1280, 1000}, 17, 17);
+  EXPECT_EQ(r, (PixelRect{100, 200, 400, 330}));
 }
 
 TEST(StartPlacement, PutsTheWindowBottomRightClearOfScrollBarSizedStrips) {
-  LayoutRect r = StartPlacement(WindowRect{}, 300, 120, {0, 0, 1280, 994}, 16, 18);
+  PixelRect r = StartPlacement(WindowRect{}, 300, 120, {0, 0, 1280, 994}, 16, 18);
   EXPECT_EQ(r.right, 1280 - 16);
   EXPECT_EQ(r.bottom, 994 - 18);
   EXPECT_EQ(r.Width(), 300);
@@ -20,8 +20,8 @@ TEST(StartPlacement, PutsTheWindowBottomRightClearOfScrollBarSizedStrips) {
 }
 
 TEST(StartPlacement, TreatsAnInvertedStoredRectangleAsMissing) {
-  LayoutRect r = StartPlacement(WindowRect{500, 500, 400, 400}, 300, 120, {0, 0, 1000, 800}, 10, 10);
-  EXPECT_EQ(r, (LayoutRect{690, 670, 990, 790}));
+  PixelRect r = StartPlacement(WindowRect{500, 500, 400, 400}, 300, 120, {0, 0, 1000, 800}, 10, 10);
+  EXPECT_EQ(r, (PixelRect{690, 670, 990, 790}));
 }
 
 TEST(MinimumClientShortfall, AsksForTwiceTheMarginPlusOne) {
@@ -47,13 +47,13 @@ TEST(ZeroFractionGrowth, LeavesASingleViewAlone) { EXPECT_EQ(ZeroFractionGrowth(
 TEST(StackAtStart, StacksViewsByTheirFractionsTwoPixelsApart) {
   ViewStack s = StackAtStart(200, 100, 2, {0.3f, 0.3f, 0.3f});
   ASSERT_EQ(s.views.size(), 3u);
-  EXPECT_EQ(s.views[0], (LayoutRect{2, 2, 198, 32}));
-  EXPECT_EQ(s.views[1], (LayoutRect{2, 34, 198, 64}));
+  EXPECT_EQ(s.views[0], (PixelRect{2, 2, 198, 32}));
+  EXPECT_EQ(s.views[1], (PixelRect{2, 34, 198, 64}));
   // The last view ends at the bottom of the area inside the margin.
-  EXPECT_EQ(s.views[2], (LayoutRect{2, 66, 198, 98}));
+  EXPECT_EQ(s.views[2], (PixelRect{2, 66, 198, 98}));
   ASSERT_EQ(s.strips.size(), 2u);
-  EXPECT_EQ(s.strips[0], (LayoutRect{2, 32, 198, 34}));
-  EXPECT_EQ(s.strips[1], (LayoutRect{2, 64, 198, 66}));
+  EXPECT_EQ(s.strips[0], (PixelRect{2, 32, 198, 34}));
+  EXPECT_EQ(s.strips[1], (PixelRect{2, 64, 198, 66}));
 }
 
 TEST(StackAtStart, GivesAZeroFractionViewOnePixel) {
@@ -64,58 +64,58 @@ TEST(StackAtStart, GivesAZeroFractionViewOnePixel) {
 
 TEST(StackAtStart, EndsAViewThatWouldPassTheBottomAtTheBottom) {
   ViewStack s = StackAtStart(100, 100, 2, {0.9f, 0.9f, 0.9f});
-  EXPECT_EQ(s.views[0], (LayoutRect{2, 2, 98, 92}));
-  EXPECT_EQ(s.views[1], (LayoutRect{2, 94, 98, 98}));
+  EXPECT_EQ(s.views[0], (PixelRect{2, 2, 98, 92}));
+  EXPECT_EQ(s.views[1], (PixelRect{2, 94, 98, 98}));
   // Nothing is left for the third: it keeps no height instead of turning upside down.
   EXPECT_EQ(s.views[2].top, 98);
   EXPECT_EQ(s.views[2].bottom, 98);
 }
 
 TEST(ResizeViews, HidesEveryViewInAWindowNoLargerThanTwiceTheMargin) {
-  std::vector<LayoutRect> now{{2, 2, 98, 48}, {2, 50, 98, 98}};
+  std::vector<PixelRect> now{{2, 2, 98, 48}, {2, 50, 98, 98}};
   for (auto [w, h] : {std::pair{4, 100}, std::pair{100, 4}, std::pair{3, 3}}) {
     ViewStack s = ResizeViews(100, 100, w, h, 2, now, {0.46f, 0.48f});
     ASSERT_EQ(s.views.size(), 2u);
-    EXPECT_EQ(s.views[0], LayoutRect{}) << w << "x" << h;
-    EXPECT_EQ(s.views[1], LayoutRect{}) << w << "x" << h;
+    EXPECT_EQ(s.views[0], PixelRect{}) << w << "x" << h;
+    EXPECT_EQ(s.views[1], PixelRect{}) << w << "x" << h;
   }
 }
 
 TEST(ResizeViews, ShowsHiddenViewsAgainWhenTheWindowGrowsBack) {
-  std::vector<LayoutRect> hidden{LayoutRect{}, LayoutRect{}};
+  std::vector<PixelRect> hidden{PixelRect{}, PixelRect{}};
   // Only the width changes, but the views come back by their fractions.
   ViewStack s = ResizeViews(3, 100, 100, 100, 2, hidden, {0.5f, 0.5f});
-  EXPECT_EQ(s.views[0], (LayoutRect{2, 2, 98, 52}));
-  EXPECT_EQ(s.views[1], (LayoutRect{2, 54, 98, 98}));
+  EXPECT_EQ(s.views[0], (PixelRect{2, 2, 98, 52}));
+  EXPECT_EQ(s.views[1], (PixelRect{2, 54, 98, 98}));
 }
 
 TEST(ResizeViews, KeepsTopsAndBottomsWhenOnlyTheWidthChanges) {
-  std::vector<LayoutRect> now{{2, 2, 98, 40}, {2, 42, 98, 98}};
+  std::vector<PixelRect> now{{2, 2, 98, 40}, {2, 42, 98, 98}};
   ViewStack s = ResizeViews(100, 100, 150, 100, 2, now, {0.1f, 0.1f});
-  EXPECT_EQ(s.views[0], (LayoutRect{2, 2, 148, 40}));
-  EXPECT_EQ(s.views[1], (LayoutRect{2, 42, 148, 98}));
-  EXPECT_EQ(s.strips[0], (LayoutRect{2, 40, 148, 42}));
+  EXPECT_EQ(s.views[0], (PixelRect{2, 2, 148, 40}));
+  EXPECT_EQ(s.views[1], (PixelRect{2, 42, 148, 98}));
+  EXPECT_EQ(s.strips[0], (PixelRect{2, 40, 148, 42}));
 }
 
 TEST(ResizeViews, LetsASingleViewFillTheAreaInsideTheMargin) {
   ViewStack s = ResizeViews(100, 100, 120, 80, 3, {{3, 3, 97, 97}}, {0.94f});
   ASSERT_EQ(s.views.size(), 1u);
-  EXPECT_EQ(s.views[0], (LayoutRect{3, 3, 117, 77}));
+  EXPECT_EQ(s.views[0], (PixelRect{3, 3, 117, 77}));
   EXPECT_TRUE(s.strips.empty());
 }
 
 TEST(ResizeViews, RestacksSeveralViewsByTheirFractionsWhenTheHeightChanges) {
-  std::vector<LayoutRect> now{{2, 2, 98, 48}, {2, 50, 98, 98}};
+  std::vector<PixelRect> now{{2, 2, 98, 48}, {2, 50, 98, 98}};
   ViewStack s = ResizeViews(100, 100, 100, 200, 2, now, {0.25f, 0.5f});
-  EXPECT_EQ(s.views[0], (LayoutRect{2, 2, 98, 52}));
-  EXPECT_EQ(s.views[1], (LayoutRect{2, 54, 98, 198}));
+  EXPECT_EQ(s.views[0], (PixelRect{2, 2, 98, 52}));
+  EXPECT_EQ(s.views[1], (PixelRect{2, 54, 98, 198}));
 }
 
 TEST(StackKeepingHeights, StacksFromTheTopMarginAndClampsAtTheBottom) {
   ViewStack s = StackKeepingHeights(100, 100, 2, {40, 40, 40});
-  EXPECT_EQ(s.views[0], (LayoutRect{2, 2, 98, 42}));
-  EXPECT_EQ(s.views[1], (LayoutRect{2, 44, 98, 84}));
-  EXPECT_EQ(s.views[2], (LayoutRect{2, 86, 98, 98}));
+  EXPECT_EQ(s.views[0], (PixelRect{2, 2, 98, 42}));
+  EXPECT_EQ(s.views[1], (PixelRect{2, 44, 98, 84}));
+  EXPECT_EQ(s.views[2], (PixelRect{2, 86, 98, 98}));
 }
 
 TEST(Fractions, AreViewHeightsOverTheClientHeight) {
@@ -133,19 +133,19 @@ TEST(NaturalViewHeight, AddsTheBandsThatAreShown) {
 }
 
 TEST(GrowForAddedView, GrowsUpwardByTheNaturalHeightAndThree) {
-  LayoutRect r = GrowForAddedView({900, 700, 1200, 830}, 132);
-  EXPECT_EQ(r, (LayoutRect{900, 565, 1200, 830}));
+  PixelRect r = GrowForAddedView({900, 700, 1200, 830}, 132);
+  EXPECT_EQ(r, (PixelRect{900, 565, 1200, 830}));
 }
 
 TEST(GrowForAddedView, GrowsDownwardNearTheTopOfTheScreen) {
-  LayoutRect r = GrowForAddedView({10, 50, 310, 180}, 132);
+  PixelRect r = GrowForAddedView({10, 50, 310, 180}, 132);
   EXPECT_EQ(r.top, 0);
   EXPECT_EQ(r.bottom, 180 + 85);
   EXPECT_EQ(r.Height(), 130 + 135);
 }
 
 TEST(ShrinkForRemovedView, BringsTheTopDownByTheViewAndItsGap) {
-  EXPECT_EQ(ShrinkForRemovedView({0, 100, 300, 400}, 50), (LayoutRect{0, 152, 300, 400}));
+  EXPECT_EQ(ShrinkForRemovedView({0, 100, 300, 400}, 50), (PixelRect{0, 152, 300, 400}));
 }
 
 class SeparatorDragTest : public ::testing::Test {

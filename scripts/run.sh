@@ -22,7 +22,7 @@ cmake --build build/win -j "$jobs" --target OrlixVantrel vantrel_driver
 
 export WINEPREFIX=$root/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$root/scripts/wineprefix.sh" "$WINEPREFIX"
-program=$root/build/win/app/OrlixVantrel.exe
+program=$root/build/win/bin/OrlixVantrel.exe
 driver=$root/build/win/tests/e2e/vantrel_driver.exe
 
 if [[ -n "${DISPLAY:-}" ]]; then

@@ -116,6 +116,9 @@ class TrafficLog {
   // LoadTodayTotals for `today`. True when the log is open.
   bool RetryWithCustomPath(const std::wstring& path, MonitoredList& list, const LocalTime& today);
 
+  // The open log for reading passes (the Traffic Reports window's tables), null while no log
+  // is open. A pass may leave the handle anywhere: every write positions it first.
+  IFile* ReadHandle() const { return m_file.get(); }
   const std::wstring& Path() const { return m_path; }
   bool PathFromSettings() const { return m_pathFromSettings; }
   bool IsOpen() const { return m_access != LogAccess::None; }

@@ -522,7 +522,7 @@ bool CMainDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       *result = ApplyOptionsPage(wp, lp);
       return true;
     case UM_CLEAR_HISTORY:
-      *result = m_log.ClearTrafficLog(m_adapters) ? TRUE : FALSE;
+      *result = ClearTrafficHistory() ? TRUE : FALSE;
       return true;
     default:
       return false;

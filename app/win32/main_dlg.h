@@ -13,6 +13,7 @@
 
 #include "app/logic/menu_rules.h"
 #include "app/logic/options_apply.h"
+#include "app/logic/summary_sheet_logic.h"
 #include "app/logic/window_layout.h"
 #include "app/win32/rate_view.h"
 #include "app/win32/tray_icon.h"
@@ -138,6 +139,14 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   // Runs a modal window of ours: modal-open set and not topmost while it is open.
   template <class F>
   void RunModalWindow(F&& body);
+
+  // The Traffic Reports window and the Traffic Rates Recorder dialog, run under the modal
+  // rules, and what the main window takes back from them (main_dlg_reports.cpp).
+  void OpenTrafficReports();
+  void OpenRatesRecorder();
+  // UM_CLEAR_HISTORY: empties the log this program owns and today's totals; false when it
+  // cannot (the service owns the log, or none is open).
+  bool ClearTrafficHistory();
   void PushSettingsToViews(bool recaption);
   void RegisterHotKeyIfEnabled();
   void ShowMessage(const std::wstring& text, UINT icon);
@@ -189,6 +198,8 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   int m_lastClientHeight = 0;
   bool m_programMove = false;
   int m_lastOptionsPage = 0;
+  ReportAdapter m_reportsAdapter;  // chosen last in the Traffic Reports window during this run
+  int m_reportsPage = 0;           // its page in front when it closed
   bool m_hotkeyRegistered = false;
   bool m_shutdownDone = false;
 

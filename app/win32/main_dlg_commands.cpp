@@ -63,13 +63,13 @@ bool CMainDlg::OnCommand(UINT id) {
       ShowUnavailable(L"The Options window", true);
       return true;
     case ID_TRAFFIC_REPORTS:
-      ShowUnavailable(L"The Traffic Reports window", true);
+      RunModalWindow([&] { OpenTrafficReports(); });
       return true;
     case ID_STOPWATCH:
       ShowUnavailable(L"The Stopwatch", true);
       return true;
     case ID_RATES_RECORDER:
-      ShowUnavailable(L"The Rates recorder", true);
+      RunModalWindow([&] { OpenRatesRecorder(); });
       return true;
     case ID_APP_ABOUT:
       ShowUnavailable(L"The About window", true);

@@ -206,6 +206,19 @@ bool WriteString(const std::wstring& key, const std::wstring& name, const std::w
   return r == ERROR_SUCCESS;
 }
 
+bool ReadString(const std::wstring& key, const std::wstring& name, std::wstring* value) {
+  HKEY k;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  DWORD size = 0, type = 0;
+  LONG r = RegQueryValueExW(k, name.c_str(), nullptr, &type, nullptr, &size);
+  std::vector<wchar_t> text(size / sizeof(wchar_t) + 1, L'\0');
+  if (r == ERROR_SUCCESS) r = RegQueryValueExW(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size);
+  RegCloseKey(k);
+  if (r != ERROR_SUCCESS || type != REG_SZ) return false;
+  *value = text.data();
+  return true;
+}
+
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
   std::vector<uint8_t> out;
   HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,

@@ -277,4 +277,31 @@ void CancelFileDialog(HWND dialog) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
 }
 
+bool SelectFileDialogFilter(HWND dialog, int index) {
+  // The file type box (cmb1). Systems differ in which notification they act on, so both are
+  // sent, in the order a click gives them; sent, so the choice is made before anything else.
+  HWND types = GetDlgItem(dialog, 0x470);
+  LRESULT r = CB_ERR;
+  if (!types || !SendWithTimeout(types, CB_SETCURSEL, static_cast<WPARAM>(index), 0, &r) || r == CB_ERR) return false;
+  LPARAM from = reinterpret_cast<LPARAM>(types);
+  return SendWithTimeout(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE), from) &&
+         SendWithTimeout(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), from);
+}
+
+HWND WaitForDialogWithControl(DWORD pid, int controlId, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND w : TopLevelWindows(pid, L"#32770", nullptr)) {
+          if (IsWindowVisible(w) && GetDlgItem(w, controlId)) {
+            found = w;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeoutMs);
+  return found;
+}
+
 }  // namespace vantrel::e2e

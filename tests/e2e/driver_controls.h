@@ -63,5 +63,11 @@ HWND WaitForFileDialog(DWORD pid, const wchar_t* title, DWORD timeoutMs);
 bool AnswerFileDialog(HWND dialog, const std::wstring& path);
 // Cancels a file dialogue.
 void CancelFileDialog(HWND dialog);
+// Chooses a file dialogue's file type (0 for its first filter) as the user would.
+bool SelectFileDialogFilter(HWND dialog, int index);
+
+// A visible top-level dialog of the process that holds a control with this id (dialogs whose
+// caption is a localized text), within the time.
+HWND WaitForDialogWithControl(DWORD pid, int controlId, DWORD timeoutMs);
 
 }  // namespace vantrel::e2e

@@ -1,0 +1,52 @@
+#include "app/win32/report_page_common.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+#include <uxtheme.h>
+
+#include "app/logic/main_messages.h"
+
+namespace vantrel {
+
+void ExportReportWithDialog(HWND owner, ReportKind kind, const std::function<ReportDocument()>& document) {
+  wchar_t name[MAX_PATH] = {};
+  std::wstring title = ExportDialogTitle(kind);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = kExportFilter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = name;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
+  if (!GetSaveFileNameW(&ofn)) return;
+  int filter = static_cast<int>(ofn.nFilterIndex);
+  std::wstring path = ApplyExportExtension(name, filter);
+  if (!ExportReportFile(SystemFileSystem(), path, ExportFormatOfFilter(filter), document())) {
+    ReportMessage(owner, CreateFileFailedMessage(path), MB_OK | MB_ICONWARNING);
+    return;
+  }
+  if (ReportMessage(owner, ExportSuccessQuestion(kind, path), MB_YESNO | MB_ICONQUESTION) == IDYES)
+    ShellExecuteW(owner, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+LRESULT ColouredLabel(HDC dc, HWND label, COLORREF colour) {
+  SetTextColor(dc, colour);
+  SetBkMode(dc, TRANSPARENT);
+  if (IsThemeDialogTextureEnabled(GetParent(label))) {
+    // The page shows the tab's textured body: paint it under the text, as the system does for
+    // the page's other labels.
+    RECT rc;
+    GetClientRect(label, &rc);
+    DrawThemeParentBackground(label, dc, &rc);
+    return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+  }
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+int ReportMessage(HWND owner, const std::wstring& text, UINT flags) {
+  return MessageBoxW(owner, text.c_str(), kAppCaption, flags);
+}
+
+}  // namespace vantrel

@@ -12,12 +12,17 @@ cd "$root"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 build=$root/build
+# Compile through ccache when the machine has it (rebuilds of other checkouts are then quick).
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
 
-cmake -S . -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON
+cmake -S . -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON "${launcher[@]}"
 cmake --build "$build/native" -j "$jobs"
 
 cmake -S . -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" "${launcher[@]}"
 cmake --build "$build/win" -j "$jobs"
 
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -105,6 +105,14 @@ TlsResult CheckCertificate(CtxtHandle* context, const std::wstring& name) {
   TlsResult result = TlsResult::Untrusted;
   if (CertGetCertificateChain(nullptr, remote, nullptr, remote->hCertStore, &chainPara, 0, nullptr, &chain) &&
       chain != nullptr) {
+    // The chain's own verdict first: Wine's SSL policy lets a chain that ends in an unknown
+    // issuer pass. Revocation is not asked for, so its "unknown" says nothing here.
+    const DWORD kIgnored = CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION;
+    if ((chain->TrustStatus.dwErrorStatus & ~kIgnored) != 0) {
+      CertFreeCertificateChain(chain);
+      CertFreeCertificateContext(remote);
+      return TlsResult::Untrusted;
+    }
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl;
     std::memset(&ssl, 0, sizeof(ssl));
     ssl.cbSize = sizeof(ssl);

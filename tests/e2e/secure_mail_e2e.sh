@@ -4,11 +4,11 @@
 # Usage: secure_mail_e2e.sh WORKDIR COMMAND...
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-dir=$1/tls
+mkdir -p "$1"
+dir=$(cd "$1" && pwd)/tls
 shift
 rm -rf "$dir"
 mkdir -p "$dir"
-cd "$dir"
 
 quiet() { "$@" >/dev/null 2>&1 || { echo "secure_mail_e2e.sh: failed: $*" >&2; exit 1; }; }
 ca() {  # name subject
@@ -21,11 +21,14 @@ leaf() {  # name ca host
   quiet openssl x509 -req -sha256 -days 1 -in "$1.csr" -CA "$2.pem" -CAkey "$2.key" -set_serial "0x$(openssl rand -hex 8)" \
     -extfile "$1.ext" -out "$1.pem"
 }
-ca ca "Vantrel Test CA"
-ca otherca "Nobody's CA"
-leaf good ca localhost
-leaf other otherca localhost
-leaf wrongname ca mail.other.example
+(
+  cd "$dir"
+  ca ca "Vantrel Test CA"
+  ca otherca "Nobody's CA"
+  leaf good ca localhost
+  leaf other otherca localhost
+  leaf wrongname ca mail.other.example
+)
 
 /usr/bin/python3 "$here/tls_smtp_server.py" "$dir" &
 server=$!

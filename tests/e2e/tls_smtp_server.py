@@ -127,7 +127,9 @@ def run_kind(directory, kind, listener, context, implicit, offer_starttls):
 
         try:
             serve(conn, context, implicit, offer_starttls, record, message_path)
-        except (OSError, EOFError, ssl.SSLError, ValueError) as e:
+        except EOFError:
+            pass  # the client hung up; "end" says so
+        except (OSError, ssl.SSLError, ValueError) as e:
             record("error " + type(e).__name__)
         finally:
             try:

@@ -324,8 +324,8 @@ class SchannelSession : public ITcpSocket {
             if (r != SocketResult::Ok) return r;
           }
           if (!m_plain.empty()) return SocketResult::Ok;
-          // Wine reports the peer's close_notify as an empty record.
-          if (status == SEC_E_OK) return Ended();
+          // Wine reports the peer's close_notify as an empty record with nothing after it.
+          if (status == SEC_E_OK && m_cipher.empty()) return Ended();
           continue;
         }
         if (status != SEC_E_INCOMPLETE_MESSAGE) return Broken(SocketResult::Failed);

@@ -37,10 +37,12 @@ constexpr int kGeneralPage = 0, kGraphTextPage = 1, kAdaptersPage = 2;
 
 // General page
 constexpr int kDisplayGraph = 1012, kDisplayText = 1014, kTransparency = 1036, kDateFormat = 1130;
+constexpr wchar_t kGraphOrTextText[] = L"At least either graph or text should be displayed.";
 // Graph & Text page
 constexpr int kDownColor = 1002, kRateHeight = 1170;
 // Adapters page
-constexpr int kAdapterList = 1032, kAdapterName = 1087, kConnSpeed = 1037, kConnRate = 1040, kTrayIcon = 1114;
+constexpr int kAdapterList = 1032, kAdapterName = 1087, kConnSpeed = 1037, kConnRate = 1040, kTrayIcon = 1114,
+              kTrayAdapter = 1113;
 
 // The colour buttons take a colour as the colour dialog's answer would give it.
 constexpr UINT kColorButtonSetColor = WM_APP + 0x120;
@@ -120,9 +122,8 @@ class OptionsTest : public ::testing::Test {
     HWND page = nullptr;
     WaitUntil(
         [&] {
-          page = SheetCurrentPage(sheet);
-          HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
-          return page && tab && SendMessageW(tab, TCM_GETCURSEL, 0, 0) == index;
+          page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_INDEXTOHWND, static_cast<WPARAM>(index), 0));
+          return page && SheetCurrentPage(sheet) == page && IsWindowVisible(page);
         },
         kEffectTimeoutMs);
     return page;
@@ -172,6 +173,9 @@ TEST_F(OptionsTest, F2OpensTheSheetOnItsOwnTaskbarButtonAndItReopensOnTheLastPag
   // The first pages in tab order, each shown for a person to look at.
   HWND general = SheetCurrentPage(sheet);
   ASSERT_NE(Control(general, kDisplayGraph), nullptr) << "the sheet does not open on General";
+  EXPECT_EQ(ComboItems(general, kDateFormat).size(), 7u);
+  // The stored 10 percent reads as 90 percent visible.
+  EXPECT_EQ(ComboSelection(general, kTransparency), 0);
   Screenshot(sheet, L"options-general.bmp");
   HWND graph = ShowPage(sheet, kGraphTextPage);
   ASSERT_NE(graph, nullptr);
@@ -187,6 +191,110 @@ TEST_F(OptionsTest, F2OpensTheSheetOnItsOwnTaskbarButtonAndItReopensOnTheLastPag
   sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
   EXPECT_NE(Control(SheetCurrentPage(sheet), kAdapterList), nullptr) << "not reopened on the last page";
+}
+
+// ---- General page ----
+
+TEST_F(OptionsTest, NeitherGraphNorTextKeepsTheSheetOpenOnGeneralWithTheGraphBoxFocused) {
+  ASSERT_NE(Start(), nullptr);
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND general = SheetCurrentPage(sheet);
+  ASSERT_TRUE(SetCheck(general, kDisplayGraph, false));
+  ASSERT_TRUE(SetCheck(general, kDisplayText, false));
+  ASSERT_TRUE(WaitUntil([&] { return ControlEnabled(sheet, kApplyButton); }, kEffectTimeoutMs));
+  // OK pressed from another page: the General page comes back to the front to say why.
+  ASSERT_NE(ShowPage(sheet, kGraphTextPage), nullptr);
+  ClickButton(sheet, IDOK);
+  EXPECT_EQ(Answer(IDOK), kGraphOrTextText);
+  EXPECT_TRUE(IsWindow(sheet)) << "the sheet closed on a refused page";
+  EXPECT_EQ(SheetCurrentPage(sheet), general);
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(sheet) == Control(general, kDisplayGraph); }, kEffectTimeoutMs))
+      << "the graph box does not have the focus";
+  EXPECT_EQ(OptionDword(L"DisplayGraph"), 0xFFFFFFFFu) << "a refused page was saved";
+}
+
+// ---- Graph & Text page ----
+
+TEST_F(OptionsTest, AColourChosenForDownloadsIsSavedAndDrawnInTheGraph) {
+  ASSERT_NE(Start(), nullptr);
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND graph = ShowPage(sheet, kGraphTextPage);
+  ASSERT_NE(graph, nullptr);
+  // A colour no other part of the window uses, red, green and blue all different.
+  const COLORREF chosen = RGB(200, 30, 160);
+  ASSERT_TRUE(SendMessageW(Control(graph, kDownColor), kColorButtonSetColor, 0, chosen));
+  ASSERT_TRUE(WaitUntil([&] { return ControlEnabled(sheet, kApplyButton); }, kEffectTimeoutMs));
+  Screenshot(sheet, L"options-graph-text-changed.bmp");
+  ASSERT_TRUE(PressOk(sheet));
+  EXPECT_EQ(OptionDword(L"DownColor"), static_cast<uint32_t>(chosen));
+
+  // The download rate is written in the graph's download colour.
+  e2e::Screenshot shot;
+  bool drawn = WaitUntil(
+      [&] { return CaptureWindow(main, &shot) && shot.ShareOf(0xC81EA0, 24) > 0.0; }, kEffectTimeoutMs);
+  shot.SaveBmp(g_artifactDir + L"\\options-graph-in-new-colour.bmp");
+  EXPECT_TRUE(drawn) << "no pixel of the chosen colour in the graph";
+}
+
+// ---- Adapters page ----
+
+TEST_F(OptionsTest, ARenamedAdapterWithASpecifiedSpeedIsSavedAndShownAgain) {
+  const std::wstring id = L"{E2E-OPTIONS-OFFICE-LAN}";
+  AddSeenAdapter(id, L"Office LAN");
+  ASSERT_NE(Start(), nullptr);
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, kAdaptersPage);
+  ASSERT_NE(page, nullptr);
+  HWND list = Control(page, kAdapterList);
+  auto rowNamed = [&](const std::wstring& name) {
+    std::vector<std::vector<std::wstring>> rows = ListViewRows(list);
+    for (size_t i = 0; i < rows.size(); ++i)
+      if (rows[i].size() > 1 && rows[i][1] == name) return static_cast<int>(i);
+    return -1;
+  };
+  int row = rowNamed(L"Office LAN");
+  ASSERT_GE(row, 0) << "the adapter is not listed";
+  EXPECT_FALSE(ControlEnabled(page, kAdapterName)) << "the name edit is open with no row selected";
+
+  ASSERT_TRUE(ListViewSelectRow(list, row));
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(page, kAdapterName) == L"Office LAN"; }, kEffectTimeoutMs));
+  EXPECT_FALSE(ControlEnabled(sheet, kApplyButton)) << "showing the row counted as a change";
+  ASSERT_TRUE(SetControlText(page, kAdapterName, L"Lab Link"));
+  EXPECT_TRUE(WaitUntil([&] { return rowNamed(L"Lab Link") == row; }, kEffectTimeoutMs));
+  ASSERT_TRUE(SelectComboText(page, kConnSpeed, L"Specify Speed"));
+  ASSERT_TRUE(WaitUntil([&] { return ControlEnabled(page, kConnRate); }, kEffectTimeoutMs));
+  ASSERT_TRUE(SetControlText(page, kConnRate, L"1500000"));
+  // Without the tray icon the tray adapter list closes.
+  ASSERT_TRUE(SetCheck(page, kTrayIcon, false));
+  EXPECT_TRUE(WaitUntil([&] { return !ControlEnabled(page, kTrayAdapter); }, kEffectTimeoutMs));
+  Screenshot(sheet, L"options-adapters-changed.bmp");
+  ASSERT_TRUE(PressOk(sheet));
+
+  std::wstring key = std::wstring(kAdaptersKey) + L"\\300-" + id, name;
+  uint32_t rate = 0, tray = 1;
+  EXPECT_TRUE(WaitUntil([&] { return ReadString(key, L"AdapterName", &name) && name == L"Lab Link"; },
+                        kEffectTimeoutMs))
+      << "AdapterName is \"" << std::string(name.begin(), name.end()) << "\"";
+  EXPECT_TRUE(ReadDword(key, L"ConnRatebps", &rate));
+  EXPECT_EQ(rate, 1500000u);
+  EXPECT_TRUE(ReadDword(kOptionsKey, L"DispIconSystray", &tray));
+  EXPECT_EQ(tray, 0u);
+
+  // Reopened on the Adapters page, the adapter shows its own speed.
+  sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  page = SheetCurrentPage(sheet);
+  ASSERT_NE(Control(page, kAdapterList), nullptr) << "not reopened on the last page";
+  list = Control(page, kAdapterList);
+  row = rowNamed(L"Lab Link");
+  ASSERT_GE(row, 0);
+  ASSERT_TRUE(ListViewSelectRow(list, row));
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(page, kConnRate) == L"1500000"; }, kEffectTimeoutMs));
+  EXPECT_EQ(ComboItems(page, kConnSpeed).at(static_cast<size_t>(ComboSelection(page, kConnSpeed))),
+            L"Specify Speed");
 }
 
 }  // namespace

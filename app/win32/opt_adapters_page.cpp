@@ -167,6 +167,16 @@ void COptAdaptersPage::OnNameEdited() {
   if (!adapter) return;
   adapter->name = Text(IDC_ADAPTER_NAME);
   m_list.SetCellText(m_list.SelectedRow(), kColumnName, adapter->name);
+  // The tray-adapter list names the adapter the same way.
+  size_t index = static_cast<size_t>(adapter - m_values.adapters.data());
+  if (index < m_trayItems.size()) {
+    HWND tray = Item(IDC_TRAY_ADAPTER);
+    LRESULT selected = SendMessageW(tray, CB_GETCURSEL, 0, 0);
+    m_trayItems[index].name = adapter->name;
+    SendMessageW(tray, CB_DELETESTRING, index, 0);
+    SendMessageW(tray, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(adapter->name.c_str()));
+    SendMessageW(tray, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+  }
   MarkChanged();
 }
 

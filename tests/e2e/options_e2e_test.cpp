@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include <cstring>
@@ -264,6 +265,8 @@ TEST_F(OptionsTest, ARenamedAdapterWithASpecifiedSpeedIsSavedAndShownAgain) {
   EXPECT_FALSE(ControlEnabled(sheet, kApplyButton)) << "showing the row counted as a change";
   ASSERT_TRUE(SetControlText(page, kAdapterName, L"Lab Link"));
   EXPECT_TRUE(WaitUntil([&] { return rowNamed(L"Lab Link") == row; }, kEffectTimeoutMs));
+  std::vector<std::wstring> trayItems = ComboItems(page, kTrayAdapter);
+  EXPECT_NE(std::find(trayItems.begin(), trayItems.end(), L"Lab Link"), trayItems.end());
   ASSERT_TRUE(SelectComboText(page, kConnSpeed, L"Specify Speed"));
   ASSERT_TRUE(WaitUntil([&] { return ControlEnabled(page, kConnRate); }, kEffectTimeoutMs));
   ASSERT_TRUE(SetControlText(page, kConnRate, L"1500000"));

@@ -282,8 +282,10 @@ LRESULT CMainDlg::ApplyOptionsPage(WPARAM page, LPARAM data) {
     case kPageGraphText:
       ApplyGraphTextPage(*reinterpret_cast<const Options*>(data));
       return TRUE;
+    case kPageNotification:
+      return ApplyNotificationPage(*reinterpret_cast<const NotificationPageData*>(data)) ? TRUE : FALSE;
     default:
-      // Adapters, Notification and Service pages: their data is defined with those pages.
+      // Adapters and Service pages: their data is defined with those pages.
       return FALSE;
   }
 }

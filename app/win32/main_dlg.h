@@ -14,6 +14,7 @@
 #include "app/logic/menu_rules.h"
 #include "app/logic/notify_page_logic.h"
 #include "app/logic/options_apply.h"
+#include "app/logic/options_pages.h"
 #include "app/logic/summary_sheet_logic.h"
 #include "app/logic/window_layout.h"
 #include "app/win32/rate_view.h"
@@ -128,12 +129,16 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   void OnTrayNotify(LPARAM mouseMessage);
   void OnHotKey(int id);
   void OnEmailResult(LPARAM error);
+  // The Options sheet (main_dlg_options.cpp), run under the modal rules and reopened at the
+  // page last in front.
+  void OpenOptions();
   // UM_APPLY_OPTIONS: wParam the page code, lParam the page's data. The General and Graph &
-  // Text pages hand over a copy of the Options with their values (const Options*); the other
-  // pages belong to the pieces that define their data. TRUE when applied.
+  // Text pages hand over a copy of the Options with their values (const Options*), the
+  // Adapters page its AdaptersPageValues. TRUE when applied.
   LRESULT ApplyOptionsPage(WPARAM page, LPARAM data);
   bool ApplyGeneralPage(const Options& page);
   void ApplyGraphTextPage(const Options& page);
+  void ApplyAdaptersPage(const AdaptersPageValues& page);
   void RecreatePens();
   // A window that this version does not have: a plain information box, under the modal rules.
   void ShowUnavailable(const wchar_t* feature, bool modal);
@@ -141,11 +146,9 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   template <class F>
   void RunModalWindow(F&& body);
 
-  // The Notification page's apply (page code 204), the copies it edits, and the notification
-  // dialog (main_dlg_notify.cpp).
+  // The Notification page's apply (page code 204) and the notification dialog
+  // (main_dlg_notify.cpp).
   bool ApplyNotificationPage(const NotificationPageData& page);
-  NotificationPageData NotificationPageCopy() const;
-  std::vector<NotifyEntryChoice> NotificationEntries() const;
 
   // The Traffic Reports window and the Traffic Rates Recorder dialog, run under the modal
   // rules, and what the main window takes back from them (main_dlg_reports.cpp).

@@ -1,23 +1,8 @@
-// CMainDlg: the Notification page's apply, the copies the page edits, and the notification
-// dialog run under the modal rules.
+// CMainDlg: the Notification page's apply and the notification dialog under the modal rules.
 #include "app/win32/main_dlg.h"
 #include "app/win32/notify_dlg.h"
 
 namespace vantrel {
-
-NotificationPageData CMainDlg::NotificationPageCopy() const {
-  NotificationPageData data;
-  data.enabled = m_options.notificationEnabled;
-  data.rule = m_options.notification;
-  data.email = m_email;
-  return data;
-}
-
-std::vector<NotifyEntryChoice> CMainDlg::NotificationEntries() const {
-  std::vector<NotifyEntryChoice> entries;
-  for (const AdapterEntry& e : m_adapters) entries.push_back(NotifyEntryChoice{e.kind, e.id, e.displayName});
-  return entries;
-}
 
 bool CMainDlg::ApplyNotificationPage(const NotificationPageData& page) {
   m_options.notificationEnabled = page.enabled ? 1 : 0;

@@ -9,7 +9,6 @@
 #include "app/logic/options_apply.h"
 #include "app/res/notify_ids.h"
 #include "app/win32/email_settings_dlg.h"
-#include "app/win32/main_dlg.h"
 #include "notify/beeper.h"
 
 namespace vantrel {
@@ -57,7 +56,7 @@ int ComboSelection(HWND dialog, int id) {
   return sel == CB_ERR ? -1 : static_cast<int>(sel);
 }
 
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
 // The open-file dialogue; `filter` is a double-NUL-ended list. False when cancelled.
 bool ChooseFile(HWND owner, const wchar_t* filter, const std::wstring& folder, std::wstring* path) {
@@ -77,18 +76,17 @@ bool ChooseFile(HWND owner, const wchar_t* filter, const std::wstring& folder, s
 
 }  // namespace
 
-COptNotifyPage::COptNotifyPage(HINSTANCE instance, HWND mainWindow, NotificationPageData* data,
-                               std::vector<NotifyEntryChoice> entries)
-    : CPropertyPage(instance, IDD_OPT_NOTIFICATION),
-      m_instanceHandle(instance),
-      m_main(mainWindow),
-      m_data(data),
-      m_entries(std::move(entries)) {}
+COptNotifyPage::COptNotifyPage(COptionsSheet& sheet) : COptionsPage(sheet, IDD_OPT_NOTIFICATION) {
+  const OptionsSheetData& data = sheet.Data();
+  m_data.enabled = data.options.notificationEnabled;
+  m_data.rule = data.options.notification;
+  m_data.email = data.email;
+  for (const OptionsAdapter& a : data.adapters) m_entries.push_back(NotifyEntryChoice{a.kind, a.id, a.name});
+}
 
 COptNotifyPage::~COptNotifyPage() { ProgramBeeper().StopBeeper(); }
 
-BOOL COptNotifyPage::OnInitDialog() {
-  if (ui::CreateDialogFont(&m_font)) ui::SetFontOnChildren(m_hwnd, m_font.get());
+void COptNotifyPage::InitPage() {
   SendDlgItemMessageW(m_hwnd, IDC_NOTIFY_NUMBER, EM_LIMITTEXT, kNotifyNumberChars, 0);
   for (int id : {IDC_NOTIFY_SOUND_FILE, IDC_NOTIFY_RECIPIENTS, IDC_NOTIFY_PROGRAM_PATH})
     SendDlgItemMessageW(m_hwnd, id, EM_LIMITTEXT, kNotifyPathChars, 0);
@@ -106,26 +104,25 @@ BOOL COptNotifyPage::OnInitDialog() {
   for (int32_t choice = 0; choice < 9; ++choice) beeps.push_back(BeepChoiceText(choice));
   FillCombo(m_hwnd, IDC_NOTIFY_BEEP_CHOICE, beeps);
   m_updating = false;
-  ShowValues(PageValuesFromRule(m_data->enabled != 0, m_data->rule, m_entries));
-  return TRUE;
+  ShowValues(PageValuesFromRule(m_data.enabled != 0, m_data.rule, m_entries));
 }
 
 NotifyPageValues COptNotifyPage::ReadValues() const {
   NotifyPageValues v;
-  v.enabled = Checked(m_hwnd, IDC_NOTIFY_ENABLE);
+  v.enabled = IsChecked(m_hwnd, IDC_NOTIFY_ENABLE);
   v.entry = ComboSelection(m_hwnd, IDC_NOTIFY_ENTRY);
   v.number = ControlText(m_hwnd, IDC_NOTIFY_NUMBER);
   v.unit = ComboSelection(m_hwnd, IDC_NOTIFY_UNIT);
   v.direction = ComboSelection(m_hwnd, IDC_NOTIFY_DIRECTION);
   v.period = ComboSelection(m_hwnd, IDC_NOTIFY_PERIOD);
   v.days = ControlText(m_hwnd, IDC_NOTIFY_DAYS);
-  v.playSound = Checked(m_hwnd, IDC_NOTIFY_PLAY_SOUND);
+  v.playSound = IsChecked(m_hwnd, IDC_NOTIFY_PLAY_SOUND);
   v.soundFile = ControlText(m_hwnd, IDC_NOTIFY_SOUND_FILE);
-  v.beep = Checked(m_hwnd, IDC_NOTIFY_BEEP);
+  v.beep = IsChecked(m_hwnd, IDC_NOTIFY_BEEP);
   v.beepChoice = ComboSelection(m_hwnd, IDC_NOTIFY_BEEP_CHOICE);
-  v.sendEmail = Checked(m_hwnd, IDC_NOTIFY_SEND_EMAIL);
+  v.sendEmail = IsChecked(m_hwnd, IDC_NOTIFY_SEND_EMAIL);
   v.recipients = ControlText(m_hwnd, IDC_NOTIFY_RECIPIENTS);
-  v.runProgram = Checked(m_hwnd, IDC_NOTIFY_RUN_PROGRAM);
+  v.runProgram = IsChecked(m_hwnd, IDC_NOTIFY_RUN_PROGRAM);
   v.programPath = ControlText(m_hwnd, IDC_NOTIFY_PROGRAM_PATH);
   return v;
 }
@@ -167,9 +164,7 @@ void COptNotifyPage::UpdateEnables() {
 }
 
 void COptNotifyPage::Changed() {
-  if (m_updating) return;
-  m_modified = true;
-  SetModified(true);
+  if (!m_updating) MarkChanged();
 }
 
 void COptNotifyPage::OnSoundBrowse() {
@@ -187,7 +182,7 @@ void COptNotifyPage::OnSoundTest() {
       PlaySoundW(path.c_str(), nullptr, SND_FILENAME | SND_NODEFAULT | SND_ASYNC);
       return;
     case SoundTestAction::Refuse:
-      MessageBoxW(m_hwnd, SoundFileRefusedText(path).c_str(), kAppCaption, MB_OK | MB_ICONWARNING);
+      MessageBoxW(OptionsSheet().Owner(), SoundFileRefusedText(path).c_str(), kAppCaption, MB_OK | MB_ICONWARNING);
       return;
   }
 }
@@ -199,10 +194,10 @@ void COptNotifyPage::OnBeepTest() {
 }
 
 void COptNotifyPage::OnEmailSettings() {
-  CEmailSettingsDlg dialog(m_data->email);
-  if (!dialog.Run(m_instanceHandle, m_hwnd)) return;
-  if (dialog.Settings() == m_data->email) return;
-  m_data->email = dialog.Settings();
+  CEmailSettingsDlg dialog(m_data.email);
+  if (!dialog.Run(OptionsSheet().Instance(), OptionsSheet().Owner())) return;
+  if (dialog.Settings() == m_data.email) return;
+  m_data.email = dialog.Settings();
   Changed();
 }
 
@@ -220,28 +215,31 @@ bool COptNotifyPage::OnKillActive() {
 
 void COptNotifyPage::OnReset() { ProgramBeeper().StopBeeper(); }
 
-bool COptNotifyPage::OnApply() {
+PageCheck COptNotifyPage::CheckPage() {
   ProgramBeeper().StopBeeper();
-  if (!m_modified) return true;
-  NotifyPageValues values = ReadValues();
-  NotifyPageCheck check = CheckNotifyPage(values, FileAvailable);
-  if (!check.ok) return RefuseWithWarning(kAppCaption, check.message, check.focus);
-  if (AskForEmailSettings(values, m_data->email)) {
-    HWND owner = Sheet() && Sheet()->hwnd() ? Sheet()->hwnd() : m_hwnd;
-    if (MessageBoxW(owner, kIncompleteEmailQuestion, kAppCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-      CEmailSettingsDlg dialog(m_data->email);
-      if (dialog.Run(m_instanceHandle, owner)) m_data->email = dialog.Settings();
-    }
-  }
-  m_data->enabled = values.enabled ? 1 : 0;
-  if (values.enabled) m_data->rule = RuleFromPageValues(values, m_entries, m_data->rule);
-  SendMessageW(m_main, UM_APPLY_OPTIONS, kPageNotification, reinterpret_cast<LPARAM>(m_data));
-  m_modified = false;
-  SetModified(false);
-  return true;
+  m_checked = ReadValues();
+  NotifyPageCheck check = CheckNotifyPage(m_checked, FileAvailable);
+  PageCheck result;
+  result.ok = check.ok;
+  result.message = check.message;
+  result.focusControl = check.focus;
+  return result;
 }
 
-bool COptNotifyPage::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT*) {
+bool COptNotifyPage::SendToMain() {
+  if (AskForEmailSettings(m_checked, m_data.email)) {
+    HWND owner = OptionsSheet().Owner();
+    if (MessageBoxW(owner, kIncompleteEmailQuestion, kAppCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+      CEmailSettingsDlg dialog(m_data.email);
+      if (dialog.Run(OptionsSheet().Instance(), owner)) m_data.email = dialog.Settings();
+    }
+  }
+  m_data.enabled = m_checked.enabled ? 1 : 0;
+  if (m_checked.enabled) m_data.rule = RuleFromPageValues(m_checked, m_entries, m_data.rule);
+  return OptionsSheet().ApplyToMain(kPageNotification, &m_data);
+}
+
+bool COptNotifyPage::OnPageMessage(UINT msg, WPARAM wp, LPARAM, LRESULT*) {
   if (msg == WM_DESTROY) {
     ProgramBeeper().StopBeeper();
     return false;

@@ -8,24 +8,22 @@
 #include <vector>
 
 #include "app/logic/notify_page_logic.h"
-#include "ui/dialog_font.h"
-#include "ui/property_sheet.h"
+#include "app/win32/options_sheet.h"
 
 namespace vantrel {
 
-class COptNotifyPage : public ui::CPropertyPage {
+class COptNotifyPage : public COptionsPage {
  public:
-  // `data` is the page's copy (kept by the caller while the sheet runs); `entries` the
-  // monitored list's entries in list order; `mainWindow` receives the apply.
-  COptNotifyPage(HINSTANCE instance, HWND mainWindow, NotificationPageData* data,
-                 std::vector<NotifyEntryChoice> entries);
+  // Copies the switch, the rule, the e-mail settings and the entries from the sheet's data.
+  explicit COptNotifyPage(COptionsSheet& sheet);
   ~COptNotifyPage() override;
 
  protected:
-  BOOL OnInitDialog() override;
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
+  void InitPage() override;
+  PageCheck CheckPage() override;
+  bool SendToMain() override;
+  bool OnPageMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
   bool OnKillActive() override;
-  bool OnApply() override;
   void OnReset() override;
 
  private:
@@ -39,13 +37,10 @@ class COptNotifyPage : public ui::CPropertyPage {
   void OnEmailSettings();
   void OnProgramBrowse();
 
-  HINSTANCE m_instanceHandle;
-  HWND m_main;
-  NotificationPageData* m_data;
+  NotificationPageData m_data;
+  NotifyPageValues m_checked;  // the values the last check passed
   std::vector<NotifyEntryChoice> m_entries;
-  ui::CFont m_font;
   bool m_updating = false;
-  bool m_modified = false;
 };
 
 }  // namespace vantrel

@@ -184,8 +184,8 @@ TEST_F(NotifyTest, AlertsOnceByDialogAndEmailAndRemindsAfterTheChosenMinute) {
   ASSERT_TRUE(SheetSelectPage(sheet, kNotificationPageIndex));
   HWND page = nullptr;
   ASSERT_TRUE(WaitUntil([&] { return (page = SheetPageWithControl(sheet, kEnable)) != nullptr; }, kEffectTimeoutMs));
-  // Unchecked, every other control is disabled.
-  EXPECT_FALSE(ControlEnabled(page, kNumber));
+  // Unchecked, every other control is disabled (once the page has filled itself).
+  EXPECT_TRUE(WaitUntil([&] { return !ControlEnabled(page, kNumber); }, kEffectTimeoutMs));
   ASSERT_TRUE(SetCheck(page, kEnable, true));
   EXPECT_TRUE(WaitUntil([&] { return ControlEnabled(page, kNumber); }, kEffectTimeoutMs));
   EXPECT_EQ(ComboItems(page, kUnit), (std::vector<std::wstring>{L"TB", L"GB", L"MB", L"KB", L"Bytes"}));

@@ -16,6 +16,8 @@ std::unique_ptr<MailRequest> MakeMailRequest(const EmailSettings& settings, cons
     request->password = WideToAnsi(settings.authPass);
   }
   request->message = WideToAnsi(message);
+  request->port = static_cast<uint16_t>(IsValidSmtpPort(settings.smtpPort) ? settings.smtpPort : kDefaultSmtpPort);
+  request->security = settings.smtpSecurity;
   request->replyWindow = reply.window;
   request->requireReplyWindow = reply.windowRequired;
   return request;

@@ -20,7 +20,8 @@ struct MailReply {
 };
 
 // A request for `message` to `recipients`, every text converted to 8-bit with the system code
-// page; account and password are filled only when the server requires authentication.
+// page; account and password are filled only when the server requires authentication; the
+// port and security come from the settings.
 std::unique_ptr<MailRequest> MakeMailRequest(const EmailSettings& settings, const std::wstring& recipients,
                                              const std::wstring& message, const MailReply& reply);
 

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "notify/email_settings.h"
 #include "platform/socket.h"
+#include "platform/tls.h"
 
 namespace vantrel {
 
@@ -32,6 +34,12 @@ inline constexpr char kMailErrorBody[] = "Failed to send email body.";
 // Given instead of a failing reply line that is empty, so that a failure never reads as the
 // empty text of success.
 inline constexpr char kMailErrorEmptyReply[] = "Empty reply from SMTP server.";
+// With security on: no STARTTLS offered, or anything but 220 to it.
+inline constexpr char kMailErrorNoStartTls[] = "SMTP server does not support STARTTLS.";
+inline constexpr char kMailErrorUntrusted[] = "The SMTP server's certificate is not trusted.";
+inline constexpr char kMailErrorWrongName[] = "The SMTP server's certificate does not match the server name.";
+// The TLS handshake itself failed (no common protocol, a broken or hostile server).
+inline constexpr char kMailErrorTls[] = "Failed to make a secure connection to the SMTP server.";
 
 // One message for the sender thread. All texts are 8-bit (system code page). Each field must
 // be shorter than its width; a longer one is refused, never cut.
@@ -43,13 +51,15 @@ struct MailRequest {
   std::string account;     // AuthName (authentication only), < kMailAccountBytes
   std::string password;    // AuthPass (authentication only), < kMailPasswordBytes
   std::string message;     // headers and body, ready to send; its size is the message length
+  uint16_t port = kDefaultSmtpPort;                // SmtpPort
+  SmtpSecurity security = SmtpSecurity::None;      // SmtpSecurity
   uintptr_t replyWindow = 0;       // the window that receives the outcome; 0 in the service
   bool requireReplyWindow = false;  // the interactive program: no reply window is invalid
 };
 
-// Time-outs, pauses and the port of the dialogue; the defaults are the programs' values.
+// Time-outs and pauses of the dialogue; the defaults are the programs' values. The TLS
+// handshake has the reply time-out.
 struct SmtpTimings {
-  uint16_t port = 25;
   uint32_t connectTimeoutMs = 60000;  // one connection attempt
   uint32_t connectPauseMs = 5000;     // between connection attempts
   uint32_t commandTimeoutMs = 60000;  // sending a command or the message
@@ -69,8 +79,12 @@ std::string ValidateMailRequest(const MailRequest& request);
 // line of a single "." cannot end the message early. Anything else passes unchanged.
 std::string DotStuffMessage(const std::string& message);
 
-// Runs the whole SMTP dialogue for one request over the given sockets and returns the error
-// text, "" when the message was accepted. The socket is closed in every case.
+// Runs the whole SMTP dialogue for one request over the given sockets (and TLS, when the
+// request's security asks for it) and returns the error text, "" when the message was
+// accepted. The socket is closed in every case. With security on nothing but EHLO and
+// STARTTLS ever goes out in plain text.
+std::string RunSmtpDialogue(const MailRequest& request, const SmtpTimings& timings, ISocketApi& sockets,
+                            ITlsApi& tls);
 std::string RunSmtpDialogue(const MailRequest& request, const SmtpTimings& timings, ISocketApi& sockets);
 std::string RunSmtpDialogue(const MailRequest& request, const SmtpTimings& timings = {});
 
@@ -86,6 +100,8 @@ bool SendMailThread(std::unique_ptr<MailRequest> request, MailResultCallback onR
                     const SmtpTimings& timings = {});
 bool SendMailThread(std::unique_ptr<MailRequest> request, MailResultCallback onResult,
                     const SmtpTimings& timings, ISocketApi& sockets);
+bool SendMailThread(std::unique_ptr<MailRequest> request, MailResultCallback onResult,
+                    const SmtpTimings& timings, ISocketApi& sockets, ITlsApi& tls);
 
 // The service's log lines for an outcome: one on success; on failure the recipient list, the
 // error and where to check the settings.

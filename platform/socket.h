@@ -26,6 +26,15 @@ class ITcpSocket {
   virtual SocketResult Send(const void* data, size_t n, uint32_t timeoutMs, size_t* sent) = 0;
   // Waits up to timeoutMs for one byte to arrive, then receives it into *out.
   virtual SocketResult ReceiveByte(uint8_t* out, uint32_t timeoutMs) = 0;
+  // Waits up to timeoutMs for data, then receives what has arrived, up to n bytes (n > 0).
+  // *received is at least 1 when the result is Ok. The TLS layer reads whole records this way;
+  // by default it takes one byte.
+  virtual SocketResult Receive(void* data, size_t n, uint32_t timeoutMs, size_t* received) {
+    *received = 0;
+    SocketResult r = ReceiveByte(static_cast<uint8_t*>(data), timeoutMs);
+    if (r == SocketResult::Ok) *received = 1;
+    return r;
+  }
   // Closes the socket; later calls fail. Closing twice is harmless.
   virtual void Close() = 0;
 };

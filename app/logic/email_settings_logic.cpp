@@ -16,8 +16,11 @@ EmailDialogCheck Refuse(const wchar_t* message, int focus) {
 
 }  // namespace
 
-EmailDialogCheck CheckEmailFields(const EmailSettings& f) {
+std::vector<std::wstring> SecurityComboItems() { return {L"None", L"STARTTLS", L"SSL/TLS"}; }
+
+EmailDialogCheck CheckEmailFields(const EmailSettings& f, const std::wstring& portText) {
   if (f.smtpServer.empty()) return Refuse(L"Please input SMTP server name or IP.", kEmailServer);
+  if (!ParseSmtpPort(portText)) return Refuse(kSmtpPortRangeError, kEmailPort);
   if (f.mailFrom.empty()) return Refuse(L"Please input \"Mail From.\"", kEmailFrom);
   if (f.srvReqAuth && f.authName.empty())
     return Refuse(L"Please input SMTP server authentication account name.", kEmailAccount);

@@ -4,6 +4,7 @@
 // the test address check and the preview text.
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "notify/email_settings.h"
 
@@ -22,7 +23,12 @@ enum EmailDialogControl : int {
   kEmailPreview = 1175,
   kEmailTestAddress = 1176,
   kEmailStatus = 1178,
+  kEmailSecurity = 1179,
+  kEmailPort = 1180,
 };
+
+// The security drop-down's items, in the order of the stored SmtpSecurity numbers.
+std::vector<std::wstring> SecurityComboItems();  // "None", "STARTTLS", "SSL/TLS"
 
 // Edit limits in characters: what the sender's request fields hold (server, sender and account
 // below 64 bytes, password below 32), and the test address.
@@ -38,8 +44,9 @@ struct EmailDialogCheck {
   int focus = 0;
 };
 
-// OK and the test e-mail: server, sender, account (with authentication), subject, body.
-EmailDialogCheck CheckEmailFields(const EmailSettings& fields);
+// OK and the test e-mail: server, port (the edit's text, 1-65535), sender, account (with
+// authentication), subject, body.
+EmailDialogCheck CheckEmailFields(const EmailSettings& fields, const std::wstring& portText);
 // The test e-mail's address, after the fields passed.
 EmailDialogCheck CheckTestAddress(const std::wstring& address);
 

@@ -2,6 +2,7 @@
 #include "app/win32/email_settings_dlg.h"
 
 #include <memory>
+#include <optional>
 
 #include "app/logic/email_settings_logic.h"
 #include "app/logic/main_messages.h"
@@ -12,7 +13,7 @@
 
 namespace vantrel {
 
-static_assert(IDC_EMAIL_SERVER == kEmailServer && IDC_EMAIL_TEST_ADDRESS == kEmailTestAddress &&
+static_assert(IDC_EMAIL_SERVER == kEmailServer && IDC_EMAIL_PORT == kEmailPort && IDC_EMAIL_SECURITY == kEmailSecurity && IDC_EMAIL_TEST_ADDRESS == kEmailTestAddress &&
                   IDC_EMAIL_STATUS == kEmailStatus && IDC_EMAIL_BODY == kEmailBody,
               "the template's ids are the dialog's");
 
@@ -49,6 +50,12 @@ BOOL CEmailSettingsDlg::OnInitDialog() {
   Limit(m_hwnd, IDC_EMAIL_PASSWORD, kEmailPasswordChars);
   Limit(m_hwnd, IDC_EMAIL_TEST_ADDRESS, kEmailTestAddressChars);
   SetDlgItemTextW(m_hwnd, IDC_EMAIL_SERVER, m_settings.smtpServer.c_str());
+  SendDlgItemMessageW(m_hwnd, IDC_EMAIL_PORT, EM_LIMITTEXT, 5, 0);
+  for (const std::wstring& item : SecurityComboItems())
+    SendDlgItemMessageW(m_hwnd, IDC_EMAIL_SECURITY, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  uint32_t security = static_cast<uint32_t>(m_settings.smtpSecurity);
+  SendDlgItemMessageW(m_hwnd, IDC_EMAIL_SECURITY, CB_SETCURSEL, security <= 2 ? security : 0, 0);
+  SetDlgItemTextW(m_hwnd, IDC_EMAIL_PORT, std::to_wstring(m_settings.smtpPort).c_str());
   SetDlgItemTextW(m_hwnd, IDC_EMAIL_FROM, m_settings.mailFrom.c_str());
   CheckDlgButton(m_hwnd, IDC_EMAIL_AUTH, m_settings.srvReqAuth ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemTextW(m_hwnd, IDC_EMAIL_ACCOUNT, m_settings.authName.c_str());
@@ -63,6 +70,8 @@ BOOL CEmailSettingsDlg::OnInitDialog() {
 EmailSettings CEmailSettingsDlg::ReadFields() const {
   EmailSettings f = m_settings;
   f.smtpServer = ControlText(m_hwnd, IDC_EMAIL_SERVER);
+  f.smtpSecurity = SelectedSecurity();
+  if (std::optional<uint32_t> port = ParseSmtpPort(ControlText(m_hwnd, IDC_EMAIL_PORT))) f.smtpPort = *port;
   f.mailFrom = ControlText(m_hwnd, IDC_EMAIL_FROM);
   f.srvReqAuth = IsDlgButtonChecked(m_hwnd, IDC_EMAIL_AUTH) == BST_CHECKED;
   f.authName = ControlText(m_hwnd, IDC_EMAIL_ACCOUNT);
@@ -79,8 +88,22 @@ void CEmailSettingsDlg::EnableAuthentication(bool focus) {
   if (on && focus) SetFocus(GetDlgItem(m_hwnd, IDC_EMAIL_ACCOUNT));
 }
 
+SmtpSecurity CEmailSettingsDlg::SelectedSecurity() const {
+  LRESULT sel = SendDlgItemMessageW(m_hwnd, IDC_EMAIL_SECURITY, CB_GETCURSEL, 0, 0);
+  if (sel == 1) return SmtpSecurity::StartTls;
+  if (sel == 2) return SmtpSecurity::Tls;
+  return SmtpSecurity::None;
+}
+
+void CEmailSettingsDlg::OnSecurityChanged() {
+  std::optional<uint32_t> port = ParseSmtpPort(ControlText(m_hwnd, IDC_EMAIL_PORT));
+  if (!port) return;  // a port being typed stays as it is
+  uint32_t next = SmtpPortAfterSecurityChange(*port, SelectedSecurity());
+  if (next != *port) SetDlgItemTextW(m_hwnd, IDC_EMAIL_PORT, std::to_wstring(next).c_str());
+}
+
 bool CEmailSettingsDlg::FieldsPass(const EmailSettings& fields) {
-  EmailDialogCheck check = CheckEmailFields(fields);
+  EmailDialogCheck check = CheckEmailFields(fields, ControlText(m_hwnd, IDC_EMAIL_PORT));
   if (check.ok) return true;
   MessageBoxW(m_hwnd, check.message.c_str(), kAppCaption, MB_OK | MB_ICONWARNING);
   SetFocus(GetDlgItem(m_hwnd, check.focus));
@@ -149,6 +172,10 @@ bool CEmailSettingsDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT*) {
         case IDC_EMAIL_AUTH:
           if (HIWORD(wp) != BN_CLICKED) return false;
           EnableAuthentication(true);
+          return true;
+        case IDC_EMAIL_SECURITY:
+          if (HIWORD(wp) != CBN_SELCHANGE) return false;
+          OnSecurityChanged();
           return true;
         case IDC_EMAIL_PREVIEW:
           if (HIWORD(wp) != BN_CLICKED) return false;

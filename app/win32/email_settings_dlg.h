@@ -26,6 +26,9 @@ class CEmailSettingsDlg : public ui::CDialog {
  private:
   EmailSettings ReadFields() const;
   void EnableAuthentication(bool focus);
+  SmtpSecurity SelectedSecurity() const;
+  // A security mode chosen while the port holds another mode's usual number takes its own.
+  void OnSecurityChanged();
   // Runs the fields' checks; false (after the warning, with the focus moved) on a failure.
   bool FieldsPass(const EmailSettings& fields);
   void OnPreview();

@@ -87,16 +87,21 @@ class PosixSocket : public ITcpSocket {
   }
 
   SocketResult ReceiveByte(uint8_t* out, uint32_t timeoutMs) override {
-    if (m_fd < 0) return SocketResult::Failed;
+    size_t received = 0;
+    return Receive(out, 1, timeoutMs, &received);
+  }
+
+  SocketResult Receive(void* data, size_t n, uint32_t timeoutMs, size_t* received) override {
+    *received = 0;
+    if (m_fd < 0 || n == 0) return SocketResult::Failed;
     Clock::time_point deadline = DeadlineIn(timeoutMs);
     for (;;) {
       int ready = WaitReady(m_fd, POLLIN, deadline);
       if (ready < 0) return SocketResult::Failed;
       if (ready == 0) return SocketResult::TimedOut;
-      unsigned char c = 0;
-      ssize_t r = recv(m_fd, &c, 1, 0);
-      if (r == 1) {
-        *out = c;
+      ssize_t r = recv(m_fd, data, n, 0);
+      if (r > 0) {
+        *received = static_cast<size_t>(r);
         return SocketResult::Ok;
       }
       if (r == 0) return SocketResult::Closed;

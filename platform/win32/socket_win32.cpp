@@ -81,16 +81,22 @@ class WinsockSocket : public ITcpSocket {
   }
 
   SocketResult ReceiveByte(uint8_t* out, uint32_t timeoutMs) override {
-    if (m_socket == INVALID_SOCKET) return SocketResult::Failed;
+    size_t received = 0;
+    return Receive(out, 1, timeoutMs, &received);
+  }
+
+  SocketResult Receive(void* data, size_t n, uint32_t timeoutMs, size_t* received) override {
+    *received = 0;
+    if (m_socket == INVALID_SOCKET || n == 0) return SocketResult::Failed;
+    int chunk = n > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n);
     Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
       int ready = WaitReady(m_socket, false, RemainingMs(deadline));
       if (ready < 0) return SocketResult::Failed;
       if (ready == 0) return SocketResult::TimedOut;
-      char c = 0;
-      int r = recv(m_socket, &c, 1, 0);
-      if (r == 1) {
-        *out = static_cast<uint8_t>(c);
+      int r = recv(m_socket, static_cast<char*>(data), chunk, 0);
+      if (r > 0) {
+        *received = static_cast<size_t>(r);
         return SocketResult::Ok;
       }
       if (r == 0) return SocketResult::Closed;

@@ -38,7 +38,7 @@ constexpr int kNotificationPageIndex = 3;
 // Notification page, E-mail Settings dialog, notification dialog.
 constexpr int kEnable = 1053, kNumber = 1044, kUnit = 1056, kDirection = 1055, kPeriod = 1136, kEntry = 1043,
               kPlaySound = 1046, kSoundFile = 1047, kSendEmail = 1169, kRecipients = 1171, kEmailSettings = 1172;
-constexpr int kServer = 1157, kFrom = 1158, kTestAddress = 1176, kTestSend = 1173, kStatus = 1178;
+constexpr int kSecurity = 1179, kPort = 1180, kServer = 1157, kFrom = 1158, kTestAddress = 1176, kTestSend = 1173, kStatus = 1178;
 constexpr int kSentence = 1108, kRunningTotal = 1109, kAgain = 1107, kMinutes = 1104, kClose = 1086;
 
 // A short mono 8-bit PCM tone.
@@ -204,6 +204,12 @@ TEST_F(NotifyTest, AlertsOnceByDialogAndEmailAndRemindsAfterTheChosenMinute) {
   ClickButton(page, kEmailSettings);
   HWND email = WaitForDialogWithControl(program.ProcessId(), kServer, kEffectTimeoutMs);
   ASSERT_NE(email, nullptr);
+  // The usual port follows the security mode chosen; back to plain SMTP on port 25.
+  EXPECT_EQ(ControlText(email, kPort), L"25");
+  SelectComboText(email, kSecurity, L"STARTTLS");
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(email, kPort) == L"587"; }, kEffectTimeoutMs));
+  SelectComboText(email, kSecurity, L"None");
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(email, kPort) == L"25"; }, kEffectTimeoutMs));
   SetControlText(email, kServer, L"127.0.0.1");
   SetControlText(email, kFrom, L"meter@example.com");
   SetControlText(email, kTestAddress, L"tester@example.com");

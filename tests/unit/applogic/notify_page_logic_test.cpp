@@ -203,13 +203,20 @@ TEST(EmailSettingsDialog, ChecksItsFieldsInOrder) {
                                    [&] { f.authName = L"n"; }, [&] { f.emlTempSubject = L"x"; },
                                    [&] { f.emlTempBody = L"y"; }};
   for (size_t i = 0; i < 5; ++i) {
-    EmailDialogCheck c = CheckEmailFields(f);
+    EmailDialogCheck c = CheckEmailFields(f, L"25");
     EXPECT_FALSE(c.ok);
     EXPECT_EQ(c.message, expected[i].first);
     EXPECT_EQ(c.focus, expected[i].second);
     fixes[i]();
   }
-  EXPECT_TRUE(CheckEmailFields(f).ok);  // the sender's form and the password are not checked
+  EXPECT_TRUE(CheckEmailFields(f, L"587").ok);  // the sender's form and the password are not checked
+  for (const wchar_t* port : {L"", L"0", L"65536", L"2a"}) {
+    EmailDialogCheck c = CheckEmailFields(f, port);
+    EXPECT_EQ(c.message, L"The port must be between 1 and 65535.");
+    EXPECT_EQ(c.focus, kEmailPort);
+  }
+  f.smtpServer.clear();  // the server comes before the port
+  EXPECT_EQ(CheckEmailFields(f, L"0").focus, kEmailServer);
   EXPECT_FALSE(CheckTestAddress(L"").ok);
   EXPECT_EQ(CheckTestAddress(L"a@b").focus, kEmailTestAddress);
   EXPECT_TRUE(CheckTestAddress(L"a@b.c").ok);

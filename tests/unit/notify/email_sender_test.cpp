@@ -18,8 +18,9 @@ using test::WillingHeloServer;
 
 constexpr uint32_t kWaitMs = 10000;
 
-EmailSettings LocalSettings() {
+EmailSettings LocalSettings(uint16_t port = 25) {
   EmailSettings s;
+  s.smtpPort = port;
   s.smtpServer = L"127.0.0.1";
   s.mailFrom = L"meter@example.com";
   return s;
@@ -46,9 +47,9 @@ MailReply ReplyTo(OutcomeWaiter& waiter, uintptr_t window = 0, bool required = f
 TEST(SendAlertEmail, DeliversTheExpandedMessageByteForByte) {
   FakeSmtpServer server(WillingHeloServer());
   OutcomeWaiter waiter;
-  EmailSettings s = LocalSettings();
+  EmailSettings s = LocalSettings(server.Port());
   s.emlTempSubject = L"Usage on %a";
-  ASSERT_TRUE(SendAlertEmail(s, L"ops@example.com", AlertValues(), ReplyTo(waiter), QuickTimings(server.Port())));
+  ASSERT_TRUE(SendAlertEmail(s, L"ops@example.com", AlertValues(), ReplyTo(waiter), QuickTimings()));
   ASSERT_TRUE(waiter.Wait(kWaitMs));
   EXPECT_EQ(waiter.Error(), "");
   ASSERT_TRUE(server.WaitFinished(kWaitMs));
@@ -65,7 +66,7 @@ TEST(SendAlertEmail, SendsToTheValidAddressOnlyButShowsTheListAsTyped) {
   FakeSmtpServer server(WillingHeloServer());
   OutcomeWaiter waiter;
   const std::wstring typed = L"ops@example.com, nobody@invalid";
-  ASSERT_TRUE(SendAlertEmail(LocalSettings(), typed, AlertValues(), ReplyTo(waiter), QuickTimings(server.Port())));
+  ASSERT_TRUE(SendAlertEmail(LocalSettings(server.Port()), typed, AlertValues(), ReplyTo(waiter), QuickTimings()));
   ASSERT_TRUE(waiter.Wait(kWaitMs));
   EXPECT_EQ(waiter.Error(), "");
   EXPECT_EQ(waiter.Recipients(), "ops@example.com, nobody@invalid");
@@ -80,10 +81,10 @@ TEST(SendAlertEmail, SendsToTheValidAddressOnlyButShowsTheListAsTyped) {
 TEST(SendAlertEmail, DotStuffsABodyLineOfASingleDot) {
   FakeSmtpServer server(WillingHeloServer());
   OutcomeWaiter waiter;
-  EmailSettings s = LocalSettings();
+  EmailSettings s = LocalSettings(server.Port());
   s.emlTempSubject = L"S";
   s.emlTempBody = L"Used %f\r\n.\r\nstill the body\r\n";
-  ASSERT_TRUE(SendAlertEmail(s, L"ops@example.com", AlertValues(), ReplyTo(waiter), QuickTimings(server.Port())));
+  ASSERT_TRUE(SendAlertEmail(s, L"ops@example.com", AlertValues(), ReplyTo(waiter), QuickTimings()));
   ASSERT_TRUE(waiter.Wait(kWaitMs));
   EXPECT_EQ(waiter.Error(), "");
   ASSERT_TRUE(server.WaitFinished(kWaitMs));
@@ -102,7 +103,7 @@ TEST_P(SendAlertEmailIncomplete, DoesNothing) {
   EmailSettings s = LocalSettings();
   GetParam().spoil(&s);
   OutcomeWaiter waiter;
-  EXPECT_FALSE(SendAlertEmail(s, L"ops@example.com", AlertValues(), ReplyTo(waiter), QuickTimings(25)));
+  EXPECT_FALSE(SendAlertEmail(s, L"ops@example.com", AlertValues(), ReplyTo(waiter), QuickTimings()));
   EXPECT_EQ(waiter.Calls(), 0);
 }
 
@@ -121,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, SendAlertEmailIncomplete,
 TEST(SendAlertEmail, ReportsInvalidParametersWhenTheWindowIsMissing) {
   OutcomeWaiter waiter;
   ASSERT_TRUE(SendAlertEmail(LocalSettings(), L"ops@example.com", AlertValues(), ReplyTo(waiter, 0, true),
-                             QuickTimings(25)));
+                             QuickTimings()));
   ASSERT_TRUE(waiter.Wait(kWaitMs));
   EXPECT_EQ(waiter.Error(), "Invalid parameters.");
 }
@@ -130,7 +131,7 @@ TEST(SendAlertEmail, RefusesAnOverlongServerNameRatherThanCuttingIt) {
   OutcomeWaiter waiter;
   EmailSettings s = LocalSettings();
   s.smtpServer = std::wstring(64, L'm');
-  ASSERT_TRUE(SendAlertEmail(s, L"ops@example.com", AlertValues(), ReplyTo(waiter), QuickTimings(25)));
+  ASSERT_TRUE(SendAlertEmail(s, L"ops@example.com", AlertValues(), ReplyTo(waiter), QuickTimings()));
   ASSERT_TRUE(waiter.Wait(kWaitMs));
   EXPECT_EQ(waiter.Error(), "Invalid parameters.");
 }
@@ -162,10 +163,10 @@ TEST(MakeMailRequest, FillsAccountAndPasswordOnlyWithAuthentication) {
 TEST(SendTestEmail, SendsTheSubjectUnexpandedAndTheBodyWithSamples) {
   FakeSmtpServer server(WillingHeloServer());
   OutcomeWaiter waiter;
-  EmailSettings s = LocalSettings();
+  EmailSettings s = LocalSettings(server.Port());
   s.emlTempSubject = L"Usage in %p";
   s.emlTempBody = L"%b/%t/%a/%p/%f";
-  ASSERT_TRUE(SendTestEmail(s, L"ops@example.com", ReplyTo(waiter, 0x99, true), QuickTimings(server.Port())));
+  ASSERT_TRUE(SendTestEmail(s, L"ops@example.com", ReplyTo(waiter, 0x99, true), QuickTimings()));
   ASSERT_TRUE(waiter.Wait(kWaitMs));
   EXPECT_EQ(waiter.Error(), "");
   ASSERT_TRUE(server.WaitFinished(kWaitMs));

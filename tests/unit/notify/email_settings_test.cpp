@@ -17,6 +17,8 @@ EmailSettings Custom() {
   s.authPass = L"p4ss word";
   s.emlTempSubject = L"Usage %b";
   s.emlTempBody = L"Used %f\r\n";
+  s.smtpPort = 2587;
+  s.smtpSecurity = SmtpSecurity::StartTls;
   return s;
 }
 
@@ -45,22 +47,75 @@ TEST(EmailSettings, RoundTripsUnderEitherRootSeparately) {
   EXPECT_EQ(ReadEmailSettings(store, SettingsRoot::CurrentUser), EmailSettings{});
 }
 
-TEST(EmailSettings, WritesSevenValuesUnderTheEmailSettingsKey) {
+TEST(EmailSettings, WritesNineValuesUnderTheEmailSettingsKey) {
   MemorySettingsStore store;
   ASSERT_TRUE(WriteEmailSettings(store, SettingsRoot::CurrentUser, Custom()));
-  EXPECT_EQ(store.WriteCount(), 7u);
+  EXPECT_EQ(store.WriteCount(), 9u);
   std::vector<std::pair<std::wstring, StoredValue>> values;
   ASSERT_TRUE(store.EnumValues(SettingsRoot::CurrentUser, L"Software\\Orlix Systems\\Vantrel\\Options\\EmailSettings",
                                &values));
   std::vector<std::wstring> names;
   for (const auto& v : values) names.push_back(v.first);
   EXPECT_EQ(names, (std::vector<std::wstring>{L"SrvReqAuth", L"MailFrom", L"SmtpServer", L"AuthName", L"AuthPass",
-                                              L"EmlTempSubject", L"EmlTempBody"}));
+                                              L"EmlTempSubject", L"EmlTempBody", L"SmtpPort", L"SmtpSecurity"}));
   EXPECT_EQ(values[0].second.type, ValueType::Dword);
   EXPECT_EQ(values[0].second.data, (std::vector<uint8_t>{1, 0, 0, 0}));
   // Strings carry their terminating NUL.
   EXPECT_EQ(values[1].second.type, ValueType::String);
   EXPECT_EQ(values[1].second.data, EncodeUtf16Le(L"meter@example.com", true));
+  EXPECT_EQ(values[7].second.type, ValueType::Dword);
+  EXPECT_EQ(values[7].second.data, (std::vector<uint8_t>{0x1b, 0x0a, 0, 0}));
+  EXPECT_EQ(values[8].second.data, (std::vector<uint8_t>{1, 0, 0, 0}));
+}
+
+TEST(EmailSettings, SettingsStoredWithoutPortAndSecurityReadAsPlainPort25) {
+  MemorySettingsStore store;
+  WriteString(store, SettingsRoot::LocalMachine, kEmailSettingsKey, L"SmtpServer", L"mail.example.com");
+  EmailSettings read = ReadEmailSettings(store, SettingsRoot::LocalMachine);
+  EXPECT_EQ(read.smtpServer, L"mail.example.com");
+  EXPECT_EQ(read.smtpPort, 25u);
+  EXPECT_EQ(read.smtpSecurity, SmtpSecurity::None);
+}
+
+TEST(EmailSettings, OutOfRangePortAndSecurityReadAsTheDefaults) {
+  for (uint32_t port : {0u, 65536u, 0xffffffffu}) {
+    for (uint32_t security : {3u, 0x80000001u}) {
+      MemorySettingsStore store;
+      WriteDword(store, SettingsRoot::CurrentUser, kEmailSettingsKey, L"SmtpPort", port);
+      WriteDword(store, SettingsRoot::CurrentUser, kEmailSettingsKey, L"SmtpSecurity", security);
+      EmailSettings read = ReadEmailSettings(store, SettingsRoot::CurrentUser);
+      EXPECT_EQ(read.smtpPort, 25u) << port;
+      EXPECT_EQ(read.smtpSecurity, SmtpSecurity::None) << security;
+    }
+  }
+  MemorySettingsStore edges;
+  WriteDword(edges, SettingsRoot::CurrentUser, kEmailSettingsKey, L"SmtpPort", 65535);
+  WriteDword(edges, SettingsRoot::CurrentUser, kEmailSettingsKey, L"SmtpSecurity", 2);
+  EXPECT_EQ(ReadEmailSettings(edges, SettingsRoot::CurrentUser).smtpPort, 65535u);
+  EXPECT_EQ(ReadEmailSettings(edges, SettingsRoot::CurrentUser).smtpSecurity, SmtpSecurity::Tls);
+}
+
+TEST(SmtpPortText, TakesOnlyDigitsInRange) {
+  EXPECT_EQ(ParseSmtpPort(L"1"), 1u);
+  EXPECT_EQ(ParseSmtpPort(L"00587"), 587u);
+  EXPECT_EQ(ParseSmtpPort(L"65535"), 65535u);
+  EXPECT_EQ(ParseSmtpPort(L""), std::nullopt);
+  EXPECT_EQ(ParseSmtpPort(L"0"), std::nullopt);
+  EXPECT_EQ(ParseSmtpPort(L"65536"), std::nullopt);
+  // 2^32 + 25 would wrap to 25 in 32 bits.
+  EXPECT_EQ(ParseSmtpPort(L"4294967321"), std::nullopt);
+  EXPECT_EQ(ParseSmtpPort(L" 25"), std::nullopt);
+  EXPECT_EQ(ParseSmtpPort(L"-25"), std::nullopt);
+  EXPECT_EQ(std::wstring(kSmtpPortRangeError), L"The port must be between 1 and 65535.");
+}
+
+TEST(SmtpPortAfterSecurityChange, AUsualPortFollowsTheModeAndAChosenOneStays) {
+  EXPECT_EQ(SmtpPortAfterSecurityChange(25, SmtpSecurity::StartTls), 587u);
+  EXPECT_EQ(SmtpPortAfterSecurityChange(587, SmtpSecurity::Tls), 465u);
+  EXPECT_EQ(SmtpPortAfterSecurityChange(465, SmtpSecurity::None), 25u);
+  EXPECT_EQ(SmtpPortAfterSecurityChange(465, SmtpSecurity::Tls), 465u);
+  EXPECT_EQ(SmtpPortAfterSecurityChange(2525, SmtpSecurity::StartTls), 2525u);
+  EXPECT_EQ(SmtpPortAfterSecurityChange(2525, SmtpSecurity::None), 2525u);
 }
 
 TEST(EmailSettings, EmptyStoredTemplatesTakeTheDefaults) {

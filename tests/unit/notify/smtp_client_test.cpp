@@ -28,16 +28,16 @@ std::string Base64(const std::string& s) {
 }
 
 // Runs one dialogue against the scripted server and waits for the server to see it end.
-std::string Converse(FakeSmtpServer& server, const MailRequest& request, SmtpTimings timings) {
+std::string Converse(FakeSmtpServer& server, MailRequest request, const SmtpTimings& timings) {
   EXPECT_TRUE(server.Listening());
-  timings.port = server.Port();
+  request.port = server.Port();
   std::string error = RunSmtpDialogue(request, timings);
   EXPECT_TRUE(server.WaitFinished(kFinishMs));
   return error;
 }
 
 std::string Converse(FakeSmtpServer& server, const MailRequest& request) {
-  return Converse(server, request, QuickTimings(server.Port()));
+  return Converse(server, request, QuickTimings());
 }
 
 bool SentQuit(FakeSmtpServer& server) {
@@ -157,7 +157,7 @@ TEST(SmtpDialogue, DoublesADotThatBeginsALineOfTheMessage) {
 
 TEST(SmtpDialogue, TimesOutWhenTheServerNeverGreets) {
   FakeSmtpServer server(ServerScript{});
-  SmtpTimings t = QuickTimings(server.Port());
+  SmtpTimings t = QuickTimings();
   t.replyTimeoutMs = 300;
   EXPECT_EQ(Converse(server, BasicRequest(), t), "Time out.");
   EXPECT_EQ(server.Received(), "");
@@ -171,10 +171,12 @@ TEST(SmtpDialogue, GivesUpAfterFourConnectionAttemptsWhenNobodyListens) {
     port = probe.Port();
   }
   test::CountingSocketApi sockets;
-  SmtpTimings t = QuickTimings(port);
+  SmtpTimings t = QuickTimings();
   t.connectPauseMs = 60;
+  MailRequest r = BasicRequest();
+  r.port = port;
   auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(RunSmtpDialogue(BasicRequest(), t, sockets), "Failed to connect to SMTP server.");
+  EXPECT_EQ(RunSmtpDialogue(r, t, sockets), "Failed to connect to SMTP server.");
   auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(sockets.connects.load(), 4);
   EXPECT_EQ(sockets.resolves.load(), 4);
@@ -186,7 +188,7 @@ TEST(SmtpDialogue, CountsAFailedLookupAsAFailedAttempt) {
   sockets.failResolve = true;
   MailRequest r = BasicRequest();
   r.server = "mail.example";
-  EXPECT_EQ(RunSmtpDialogue(r, QuickTimings(25), sockets), "Failed to connect to SMTP server.");
+  EXPECT_EQ(RunSmtpDialogue(r, QuickTimings(), sockets), "Failed to connect to SMTP server.");
   EXPECT_EQ(sockets.resolves.load(), 4);
   EXPECT_EQ(sockets.connects.load(), 0);
 }
@@ -331,7 +333,7 @@ TEST(SmtpDialogue, TimesOutOnAReplyWithoutLineEnd) {
   ServerScript s;
   s.Send("220 fake.example ready");
   FakeSmtpServer server(s);
-  SmtpTimings t = QuickTimings(server.Port());
+  SmtpTimings t = QuickTimings();
   t.replyTimeoutMs = 300;
   EXPECT_EQ(Converse(server, BasicRequest(), t), "Time out.");
 }
@@ -342,7 +344,7 @@ TEST(SmtpDialogue, BoundsAReplyThatKeepsComingToTheReplyTimeOut) {
   ServerScript s;
   s.Send("220-fake\r\n").Repeat("220-still here\r\n", 60, 20).Send("220 ready\r\n").Reply("250 hello\r\n");
   FakeSmtpServer server(s);
-  SmtpTimings t = QuickTimings(server.Port());
+  SmtpTimings t = QuickTimings();
   t.replyTimeoutMs = 400;
   EXPECT_EQ(Converse(server, BasicRequest(), t), "Time out.");
   EXPECT_EQ(server.Received(), "");
@@ -390,7 +392,7 @@ TEST_P(MailRequestFieldWidth, TakesOneByteLessThanTheWidthAndRefusesTheWidth) {
   c.set(&tooLong, c.width);
   EXPECT_EQ(ValidateMailRequest(tooLong), "Invalid parameters.");
   test::CountingSocketApi sockets;
-  EXPECT_EQ(RunSmtpDialogue(tooLong, QuickTimings(25), sockets), "Invalid parameters.");
+  EXPECT_EQ(RunSmtpDialogue(tooLong, QuickTimings(), sockets), "Invalid parameters.");
   EXPECT_EQ(sockets.connects.load(), 0);
 }
 
@@ -426,7 +428,7 @@ TEST_P(InvalidMailRequest, IsRefusedBeforeAnyConnection) {
   GetParam().spoil(&r);
   EXPECT_EQ(ValidateMailRequest(r), "Invalid parameters.");
   test::CountingSocketApi sockets;
-  EXPECT_EQ(RunSmtpDialogue(r, QuickTimings(25), sockets), "Invalid parameters.");
+  EXPECT_EQ(RunSmtpDialogue(r, QuickTimings(), sockets), "Invalid parameters.");
   EXPECT_EQ(sockets.resolves.load(), 0);
 }
 
@@ -509,7 +511,7 @@ TEST(SmtpDialogue, SendsALongMessageInPiecesOfAtMost1400Bytes) {
   ScriptedSocketApi sockets(&line);
   MailRequest r = BasicRequest();
   r.message = std::string(5000, 'm');
-  EXPECT_EQ(RunSmtpDialogue(r, QuickTimings(25), sockets), "");
+  EXPECT_EQ(RunSmtpDialogue(r, QuickTimings(), sockets), "");
   EXPECT_EQ(line.sent, HeloDialogueBytes(r, r.message));
   EXPECT_LE(*std::max_element(line.pieces.begin(), line.pieces.end()), 1400u);
   std::vector<size_t> messagePieces = {1400, 1400, 1400, 800};
@@ -525,7 +527,7 @@ TEST(SmtpDialogue, ReportsAMessageThatCouldNotBeSentCompletely) {
   const std::string before = "HELO vantrel\r\nMAIL FROM: <meter@example.com>\r\nRCPT TO: <ops@example.com>\r\nDATA\r\n";
   line.acceptLimit = before.size() + 2000;
   ScriptedSocketApi sockets(&line);
-  EXPECT_EQ(RunSmtpDialogue(r, QuickTimings(25), sockets), "Failed to send email body.");
+  EXPECT_EQ(RunSmtpDialogue(r, QuickTimings(), sockets), "Failed to send email body.");
   EXPECT_EQ(line.sent, before + std::string(2000, 'm'));
 }
 
@@ -534,7 +536,7 @@ TEST(SmtpDialogue, TimesOutWhenACommandCannotBeSent) {
   line.replies = kWillingReplies;
   line.acceptLimit = 3;
   ScriptedSocketApi sockets(&line);
-  EXPECT_EQ(RunSmtpDialogue(BasicRequest(), QuickTimings(25), sockets), "Time out.");
+  EXPECT_EQ(RunSmtpDialogue(BasicRequest(), QuickTimings(), sockets), "Time out.");
   EXPECT_EQ(line.sent, "HEL");
 }
 
@@ -550,7 +552,8 @@ TEST(SendMailThread, ReportsTheOutcomeFromItsOwnThread) {
   FakeSmtpServer server(WillingHeloServer());
   test::OutcomeWaiter waiter;
   auto request = std::make_unique<MailRequest>(BasicRequest());
-  ASSERT_TRUE(SendMailThread(std::move(request), waiter.Callback(), QuickTimings(server.Port())));
+  request->port = server.Port();
+  ASSERT_TRUE(SendMailThread(std::move(request), waiter.Callback(), QuickTimings()));
   ASSERT_TRUE(waiter.Wait(kFinishMs));
   EXPECT_EQ(waiter.Error(), "");
   EXPECT_EQ(waiter.Recipients(), "ops@example.com");
@@ -565,7 +568,7 @@ TEST(SendMailThread, StartsTheSocketLibraryOnTheCallingThread) {
   test::OutcomeWaiter waiter;
   MailRequest r = BasicRequest();
   r.server.clear();
-  ASSERT_TRUE(SendMailThread(std::make_unique<MailRequest>(r), waiter.Callback(), QuickTimings(25), *sockets));
+  ASSERT_TRUE(SendMailThread(std::make_unique<MailRequest>(r), waiter.Callback(), QuickTimings(), *sockets));
   EXPECT_EQ(sockets->startupThread, std::this_thread::get_id());
   ASSERT_TRUE(waiter.Wait(kFinishMs));
   EXPECT_EQ(waiter.Error(), "Invalid parameters.");

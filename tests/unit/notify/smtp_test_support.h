@@ -16,9 +16,8 @@
 namespace vantrel::test {
 
 // Short time-outs and pauses so that failures show within a second or two.
-inline SmtpTimings QuickTimings(uint16_t port) {
+inline SmtpTimings QuickTimings() {
   SmtpTimings t;
-  t.port = port;
   t.connectTimeoutMs = 2000;
   t.connectPauseMs = 20;
   t.commandTimeoutMs = 3000;

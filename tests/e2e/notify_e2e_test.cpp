@@ -91,6 +91,8 @@ int SendTraffic(const char* peer, int datagrams) {
 }
 
 void Screenshot(HWND window, const wchar_t* name) {
+  // Painted with all its controls before the picture is taken.
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   e2e::Screenshot shot;
   if (CaptureWindow(window, &shot)) shot.SaveBmp(g_artifactDir + L"\\" + name);
 }

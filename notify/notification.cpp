@@ -121,6 +121,10 @@ void AlertMonitor::Prepare(const NotificationRule& rule, MonitoredList& list, co
 }
 
 void AlertMonitor::Rearm() {
+  if (m_state == AlertState::DialogOpen) {
+    m_rearmPending = true;
+    return;
+  }
   m_state = AlertState::Armed;
   m_countdown = 0;
 }
@@ -157,6 +161,11 @@ void AlertMonitor::ShowDialog(IAlertActions& actions) {
                                                                : static_cast<int32_t>(ticks);
   }
   actions.SaveNextAlert(m_nextAlertType, m_nextAlertMin);
+  if (m_rearmPending) {
+    // The re-arm that came while the dialog was open (a change of day, an applied rule).
+    m_rearmPending = false;
+    Rearm();
+  }
 }
 
 bool CtrlNShowsDialog(bool notificationEnabled, AlertState state) {

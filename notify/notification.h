@@ -80,7 +80,11 @@ class AlertMonitor {
  public:
   // Rule preparation: computes the rule's figures and re-arms.
   void Prepare(const NotificationRule& rule, MonitoredList& list, const PeriodTotalFn& periodTotal);
+  // Back to Armed with no countdown. While the dialog is open the re-arm waits until it
+  // closes: arming under an open dialog would let the next tick open a second one and send a
+  // second e-mail for the same alert.
   void Rearm();
+  bool rearmPending() const { return m_rearmPending; }
   // Once per tick while notification is on. `serviceSendsEmail`: the service is enabled and
   // sends the notification e-mail itself.
   void CheckNotification(const NotificationRule& rule, bool serviceSendsEmail, IAlertActions& actions);
@@ -103,6 +107,7 @@ class AlertMonitor {
   PreparedRule m_prepared;
   uint32_t m_nextAlertType = 0;
   int32_t m_nextAlertMin = 5;
+  bool m_rearmPending = false;
 };
 
 // Command 32805: true when it shows the dialog (notification on and Alerted); otherwise the

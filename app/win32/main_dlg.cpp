@@ -294,11 +294,6 @@ void CMainDlg::LaunchProgram(const std::wstring& path) {
   ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void CMainDlg::ShowNotificationDialog(uint32_t*, int32_t*) {
-  // The notification dialog is not part of this version; the choice stays as stored.
-  ShowUnavailable(L"The notification dialog", true);
-}
-
 void CMainDlg::SaveNextAlert(uint32_t nextAlertType, int32_t nextAlertMinutes) {
   m_options.nextAlertType = nextAlertType;
   m_options.nextAlertMin = nextAlertMinutes;

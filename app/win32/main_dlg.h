@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/logic/menu_rules.h"
+#include "app/logic/notify_page_logic.h"
 #include "app/logic/options_apply.h"
 #include "app/logic/options_pages.h"
 #include "app/logic/summary_sheet_logic.h"
@@ -144,6 +145,10 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   // Runs a modal window of ours: modal-open set and not topmost while it is open.
   template <class F>
   void RunModalWindow(F&& body);
+
+  // The Notification page's apply (page code 204) and the notification dialog
+  // (main_dlg_notify.cpp).
+  bool ApplyNotificationPage(const NotificationPageData& page);
 
   // The Traffic Reports window and the Traffic Rates Recorder dialog, run under the modal
   // rules, and what the main window takes back from them (main_dlg_reports.cpp).

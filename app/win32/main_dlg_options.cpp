@@ -13,6 +13,7 @@ void CMainDlg::OpenOptions() {
   data.options = m_options;
   data.layered = m_layered;
   data.adapters = OptionsAdaptersOf(m_adapters);
+  data.email = m_email;
   COptionsSheet sheet(m_instance, m_hwnd, m_icon, data, m_lastOptionsPage);
   SetCursor(previous);
   sheet.Run();
@@ -30,6 +31,8 @@ LRESULT CMainDlg::ApplyOptionsPage(WPARAM page, LPARAM data) {
     case kPageAdapters:
       ApplyAdaptersPage(*reinterpret_cast<const AdaptersPageValues*>(data));
       return TRUE;
+    case kPageNotification:
+      return ApplyNotificationPage(*reinterpret_cast<const NotificationPageData*>(data)) ? TRUE : FALSE;
     default:
       return FALSE;
   }

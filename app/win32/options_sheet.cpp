@@ -6,6 +6,7 @@
 #include "app/logic/main_messages.h"
 #include "app/win32/main_dlg.h"
 #include "app/win32/opt_adapters_page.h"
+#include "app/win32/opt_notify_page.h"
 #include "app/win32/opt_general_page.h"
 #include "app/win32/opt_graph_page.h"
 
@@ -118,6 +119,7 @@ void COptionsSheet::CreatePages() {
   m_pages.push_back(std::make_unique<COptGeneralPage>(*this));
   m_pages.push_back(std::make_unique<COptGraphTextPage>(*this));
   m_pages.push_back(std::make_unique<COptAdaptersPage>(*this));
+  m_pages.push_back(std::make_unique<COptNotifyPage>(*this));
 }
 
 void COptionsSheet::Run() { DoModal(m_main); }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/logic/options_pages.h"
+#include "notify/email_settings.h"
 #include "settings/options.h"
 #include "ui/dialog_font.h"
 #include "ui/property_sheet.h"
@@ -24,6 +25,7 @@ struct OptionsSheetData {
   Options options;                        // every setting, as the main window has it
   bool layered = false;                   // SetLayeredWindowAttributes exists
   std::vector<OptionsAdapter> adapters;   // the monitored list's editable part, in list order
+  EmailSettings email;                    // the e-mail settings (Notification page)
 };
 
 class COptionsSheet;

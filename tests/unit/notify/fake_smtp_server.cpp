@@ -92,8 +92,11 @@ ServerScript& ServerScript::Close() {
   return *this;
 }
 
-FakeSmtpServer::FakeSmtpServer(ServerScript script, uint16_t port)
-    : m_script(std::move(script)), m_listener(static_cast<uintptr_t>(kNoSocket)) {
+FakeSmtpServer::FakeSmtpServer(ServerScript script, uint16_t port, int connections, uint32_t serveLimitMs)
+    : m_script(std::move(script)),
+      m_maxConnections(connections < 1 ? 1 : connections),
+      m_serveLimitMs(serveLimitMs),
+      m_listener(static_cast<uintptr_t>(kNoSocket)) {
 #ifdef _WIN32
   WSADATA wsa;
   if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return;
@@ -143,39 +146,50 @@ std::string FakeSmtpServer::MessageData() {
   return m_data;
 }
 
+std::vector<std::string> FakeSmtpServer::Messages() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_messages;
+}
+
+bool FakeSmtpServer::WaitForMessages(size_t count, uint32_t timeoutMs) {
+  std::unique_lock<std::mutex> lock(m_mutex);
+  return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_messages.size() >= count; });
+}
+
 int FakeSmtpServer::Connections() {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_connections;
 }
 
 void FakeSmtpServer::Serve() {
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kServeLimitMs);
-  auto stopping = [&] {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_serveLimitMs);
+  std::function<bool()> stopping = [&] {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_stop || Clock::now() >= deadline;
   };
-  auto finish = [&] {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_finished = true;
-    m_changed.notify_all();
-  };
+  for (int served = 0; served < m_maxConnections && !stopping(); ++served) {
+    Handle client = kNoSocket;
+    while (!stopping()) {
+      int r = WaitReadable(ToHandle(m_listener), 20);
+      if (r < 0) break;
+      if (r == 0) continue;
+      client = accept(ToHandle(m_listener), nullptr, nullptr);
+      break;
+    }
+    if (client == kNoSocket) break;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      ++m_connections;
+    }
+    ServeConnection(static_cast<uintptr_t>(client), stopping);
+  }
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_finished = true;
+  m_changed.notify_all();
+}
 
-  Handle client = kNoSocket;
-  while (!stopping()) {
-    int r = WaitReadable(ToHandle(m_listener), 20);
-    if (r < 0) break;
-    if (r == 0) continue;
-    client = accept(ToHandle(m_listener), nullptr, nullptr);
-    break;
-  }
-  if (client == kNoSocket) {
-    finish();
-    return;
-  }
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    ++m_connections;
-  }
+void FakeSmtpServer::ServeConnection(uintptr_t clientValue, const std::function<bool()>& stopping) {
+  Handle client = ToHandle(clientValue);
 
   std::string pending;
   // Reads what the client sent next; false once it closed, failed or the server gives up.
@@ -236,6 +250,8 @@ void FakeSmtpServer::Serve() {
         {
           std::lock_guard<std::mutex> lock(m_mutex);
           m_data = pending.substr(0, end);
+          m_messages.push_back(m_data);
+          m_changed.notify_all();
         }
         pending.erase(0, end + kEnd.size());
         break;
@@ -258,7 +274,6 @@ void FakeSmtpServer::Serve() {
   while (open && (open = fill())) takeLines(false);
   takeLines(true);
   CloseHandleOf(client);
-  finish();
 }
 
 }  // namespace vantrel::test

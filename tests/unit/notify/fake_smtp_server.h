@@ -4,6 +4,7 @@
 // byte the client sent. Every wait is bounded; the server gives up by itself.
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -41,8 +42,11 @@ class ServerScript {
 
 class FakeSmtpServer {
  public:
-  // Starts listening (on `port`, or an ephemeral one for 0) and serving in the background.
-  explicit FakeSmtpServer(ServerScript script, uint16_t port = 0);
+  // Starts listening (on `port`, or an ephemeral one for 0) and serving in the background:
+  // up to `connections` connections one after another, each with the whole script, for at
+  // most `serveLimitMs` in all.
+  explicit FakeSmtpServer(ServerScript script, uint16_t port = 0, int connections = 1,
+                          uint32_t serveLimitMs = kServeLimitMs);
   ~FakeSmtpServer();
   FakeSmtpServer(const FakeSmtpServer&) = delete;
   FakeSmtpServer& operator=(const FakeSmtpServer&) = delete;
@@ -56,8 +60,13 @@ class FakeSmtpServer {
   std::string Received();
   // The lines the client sent outside the message, without their CR LF, in order.
   std::vector<std::string> CommandLines();
-  // The message as received between "DATA" and the final "\r\n.\r\n" (both excluded).
+  // The message as received between "DATA" and the final "\r\n.\r\n" (both excluded); the
+  // last one when there were several connections.
   std::string MessageData();
+  // Every message received, in order.
+  std::vector<std::string> Messages();
+  // Waits up to timeoutMs until `count` messages came in; true when they did.
+  bool WaitForMessages(size_t count, uint32_t timeoutMs);
   int Connections();
 
   // How long the server serves at most before it gives up by itself.
@@ -65,8 +74,12 @@ class FakeSmtpServer {
 
  private:
   void Serve();
+  // One connection through the script; false when the server is to give up.
+  void ServeConnection(uintptr_t client, const std::function<bool()>& stopping);
 
   ServerScript m_script;
+  int m_maxConnections = 1;
+  uint32_t m_serveLimitMs = kServeLimitMs;
   uintptr_t m_listener;
   uint16_t m_port = 0;
   std::thread m_thread;
@@ -78,6 +91,7 @@ class FakeSmtpServer {
   std::string m_received;
   std::vector<std::string> m_lines;
   std::string m_data;
+  std::vector<std::string> m_messages;
 };
 
 }  // namespace vantrel::test

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "notify/beeper.h"
 
 namespace vantrel {
@@ -60,6 +62,7 @@ struct FakeActions : IAlertActions {
   uint64_t lastUsed = 0;
   AlertMonitor* monitor = nullptr;
   AlertState stateDuringDialog = AlertState::Armed;
+  std::function<void()> whileOpen;  // what happens while the dialog is up (the tick goes on)
   void SendAlertEmail(uint64_t used) override {
     ++emails;
     lastUsed = used;
@@ -68,6 +71,7 @@ struct FakeActions : IAlertActions {
   void ShowNotificationDialog(uint32_t* type, int32_t* mins) override {
     ++dialogs;
     if (monitor) stateDuringDialog = monitor->state();
+    if (whileOpen) whileOpen();
     *type = choice;
     *mins = minutes;
   }
@@ -145,6 +149,29 @@ TEST_F(AlertMonitorTest, TheServiceSendsTheEmailWhenItIsSetTo) {
   m_monitor.CheckNotification(m_rule, true, m_actions);
   EXPECT_EQ(m_actions.emails, 0);
   EXPECT_EQ(m_actions.dialogs, 1);
+}
+
+TEST_F(AlertMonitorTest, ADayChangeWhileTheDialogIsOpenReArmsOnlyWhenItCloses) {
+  Prepare(20000000000ull);
+  AlertState afterPrepare = AlertState::Armed;
+  m_actions.whileOpen = [&] {
+    m_actions.whileOpen = nullptr;
+    Prepare(20000000000ull);  // midnight passes with the dialog up
+    afterPrepare = m_monitor.state();
+    for (int i = 0; i < 3; ++i) m_monitor.CheckNotification(m_rule, false, m_actions);
+  };
+  m_monitor.CheckNotification(m_rule, false, m_actions);
+  EXPECT_EQ(afterPrepare, AlertState::DialogOpen);
+  EXPECT_EQ(m_actions.dialogs, 1);
+  EXPECT_EQ(m_actions.emails, 1);
+  // Closed: the new day's arming holds, so the next tick gives the day's full alert.
+  EXPECT_EQ(m_monitor.state(), AlertState::Armed);
+  EXPECT_EQ(m_monitor.countdown(), 0);
+  EXPECT_EQ(m_actions.saves, 1);
+  m_monitor.CheckNotification(m_rule, false, m_actions);
+  EXPECT_EQ(m_actions.dialogs, 2);
+  EXPECT_EQ(m_actions.emails, 2);
+  EXPECT_EQ(m_monitor.state(), AlertState::Alerted);
 }
 
 TEST_F(AlertMonitorTest, NoWatchedEntryNeverFires) {

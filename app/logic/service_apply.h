@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/logic/main_messages.h"
 #include "platform/service_state.h"
 #include "platform/settings_store.h"
 #include "service/core/report_jobs.h"
@@ -15,7 +16,6 @@
 namespace vantrel {
 
 constexpr wchar_t kServiceName[] = L"VantrelService";
-constexpr wchar_t kServiceDisplayName[] = L"Vantrel Service";
 
 // ServiceEnabled, the three ServiceOptions values and the report jobs in list order.
 struct ServiceSettings {

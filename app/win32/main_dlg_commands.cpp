@@ -282,8 +282,11 @@ LRESULT CMainDlg::ApplyOptionsPage(WPARAM page, LPARAM data) {
     case kPageGraphText:
       ApplyGraphTextPage(*reinterpret_cast<const Options*>(data));
       return TRUE;
+    case kPageService:
+      ApplyServiceSettings(*reinterpret_cast<const ServicePageData*>(data));
+      return TRUE;
     default:
-      // Adapters, Notification and Service pages: their data is defined with those pages.
+      // Adapters and Notification pages: their data is defined with those pages.
       return FALSE;
   }
 }

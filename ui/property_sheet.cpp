@@ -28,6 +28,7 @@ PROPSHEETPAGEW CPropertyPage::Descriptor() {
   PROPSHEETPAGEW psp{};
   psp.dwSize = sizeof psp;
   psp.dwFlags = PSP_DEFAULT;
+  if (m_hasHelp) psp.dwFlags |= PSP_HASHELP;
   psp.hInstance = m_instance;
   if (m_indirect) {
     psp.dwFlags |= PSP_DLGINDIRECT;

@@ -36,6 +36,9 @@ class CPropertyPage : public CDialog {
   // True while the page is the one in front.
   bool IsActive() const { return m_active; }
   bool HasWindow() const { return m_hwnd != nullptr; }
+  // The sheet's Help button is enabled while this page is in front (PSP_HASHELP); set before
+  // the sheet runs. Help then reaches the page as the PSN_HELP notification.
+  void SetHasHelp(bool on) { m_hasHelp = on; }
   // Greys or enables the sheet's Apply button for this page's changes.
   void SetModified(bool changed = true);
   // Makes this page the one in front (creating its window if needed); false on failure.
@@ -65,6 +68,7 @@ class CPropertyPage : public CDialog {
   const DLGTEMPLATE* m_indirect = nullptr;
   CPropertySheet* m_sheet = nullptr;
   bool m_active = false;
+  bool m_hasHelp = false;
 };
 
 class CPropertySheet : public CWindowBase {

@@ -13,6 +13,7 @@
 
 #include "app/logic/menu_rules.h"
 #include "app/logic/options_apply.h"
+#include "app/logic/options_pages.h"
 #include "app/logic/service_apply.h"
 #include "app/logic/summary_sheet_logic.h"
 #include "app/logic/window_layout.h"
@@ -128,12 +129,16 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   void OnTrayNotify(LPARAM mouseMessage);
   void OnHotKey(int id);
   void OnEmailResult(LPARAM error);
+  // The Options sheet (main_dlg_options.cpp), run under the modal rules and reopened at the
+  // page last in front.
+  void OpenOptions();
   // UM_APPLY_OPTIONS: wParam the page code, lParam the page's data. The General and Graph &
-  // Text pages hand over a copy of the Options with their values (const Options*); the other
-  // pages belong to the pieces that define their data. TRUE when applied.
+  // Text pages hand over a copy of the Options with their values (const Options*), the
+  // Adapters page its AdaptersPageValues. TRUE when applied.
   LRESULT ApplyOptionsPage(WPARAM page, LPARAM data);
   bool ApplyGeneralPage(const Options& page);
   void ApplyGraphTextPage(const Options& page);
+  void ApplyAdaptersPage(const AdaptersPageValues& page);
   void RecreatePens();
   // A window that this version does not have: a plain information box, under the modal rules.
   void ShowUnavailable(const wchar_t* feature, bool modal);

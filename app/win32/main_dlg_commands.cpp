@@ -60,7 +60,7 @@ bool CMainDlg::OnCommand(UINT id) {
       HideMainWindow();
       return true;
     case ID_OPTIONS:
-      ShowUnavailable(L"The Options window", true);
+      RunModalWindow([&] { OpenOptions(); });
       return true;
     case ID_TRAFFIC_REPORTS:
       RunModalWindow([&] { OpenTrafficReports(); });
@@ -268,62 +268,6 @@ void CMainDlg::OnEmailResult(LPARAM error) {
   std::unique_ptr<char[]> text(reinterpret_cast<char*>(error));
   if (!text) return;
   ShowMessage(EmailFailedText(AnsiToWide(text.get())), MB_ICONINFORMATION);
-}
-
-}  // namespace vantrel
-
-namespace vantrel {
-
-LRESULT CMainDlg::ApplyOptionsPage(WPARAM page, LPARAM data) {
-  if (!data) return FALSE;
-  switch (page) {
-    case kPageGeneral:
-      return ApplyGeneralPage(*reinterpret_cast<const Options*>(data)) ? TRUE : FALSE;
-    case kPageGraphText:
-      ApplyGraphTextPage(*reinterpret_cast<const Options*>(data));
-      return TRUE;
-    case kPageService:
-      ApplyServiceSettings(*reinterpret_cast<const ServicePageData*>(data));
-      return TRUE;
-    default:
-      // Adapters and Notification pages: their data is defined with those pages.
-      return FALSE;
-  }
-}
-
-bool CMainDlg::ApplyGeneralPage(const Options& page) {
-  GeneralApplyPlan plan = PlanGeneralApply(m_options, page, m_layered);
-  if (plan.refused) {
-    ShowMessage(kGraphOrTextText, MB_ICONWARNING);
-    return false;
-  }
-  TakeGeneralValues(page, m_layered, &m_options);
-  if (plan.hotkey != HotkeyAction::Keep) RegisterHotKeyIfEnabled();
-  if (plan.notificationRecompute) PrepareNotification();
-  if (plan.topmost) ApplyTopmost(m_options.alwaysOnTop != 0);
-  if (plan.caption) ApplyCaption(m_options.showCaption != 0);
-  if (plan.layered) ApplyLayered();
-  if (plan.startWithWindows) {
-    wchar_t path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) SetStartWithWindows(m_store, m_options.startWithWindows != 0, path);
-  }
-  PushSettingsToViews(plan.recaption);
-  if (plan.margins) {
-    PixelRect client = ClientRectangle();
-    OnSize(client.Width(), client.Height());
-    InvalidateRect(m_hwnd, nullptr, TRUE);
-  }
-  SaveOptionGroups(kGroupDisplay, false);
-  SaveOptionGroups(kGroupGeneral, true);
-  return true;
-}
-
-void CMainDlg::ApplyGraphTextPage(const Options& page) {
-  TakeGraphTextValues(page, &m_options);
-  RecreatePens();
-  PushSettingsToViews(false);
-  SaveOptionGroups(kGraphTextPageGroups, false);
 }
 
 }  // namespace vantrel

@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "app/logic/main_messages.h"
+#include "app/logic/options_apply.h"
 #include "app/logic/service_page_logic.h"
-#include "app/win32/main_dlg.h"
 #include "app/win32/report_job_dlg.h"
 #include "platform/win32/service_control.h"
 #include "reports/report_sort.h"
@@ -28,55 +28,42 @@ constexpr int kColumns = 4;
 
 }  // namespace
 
-COptServicePage::COptServicePage(HINSTANCE instance, HWND mainWindow, const ServicePageData& values,
-                                 const MonitoredList& adapters)
-    : ui::CPropertyPage(instance, IDD_OPT_SERVICE),
-      m_main(mainWindow),
-      m_data(values),
-      m_adapters(adapters),
-      m_list(&CompareSortCells) {}
+COptServicePage::COptServicePage(COptionsSheet& sheet)
+    : COptionsPage(sheet, IDD_OPT_SERVICE), m_values(sheet.Data().service), m_list(&CompareSortCells) {}
 
-BOOL COptServicePage::OnInitDialog() {
-  if (ui::CreateDialogFont(&m_font)) ui::SetFontOnChildren(m_hwnd, m_font.get());
-  m_enabledAtOpening = m_data.enabled;
-  CheckDlgButton(m_hwnd, IDC_SERVICE_ENABLE, m_data.enabled ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(m_hwnd, IDC_SERVICE_NOTIFY, m_data.notifyInService ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(m_hwnd, IDC_SERVICE_RECORD, m_data.recordInService ? BST_CHECKED : BST_UNCHECKED);
-  m_list.Attach(GetDlgItem(m_hwnd, IDC_SERVICE_JOBS), m_hwnd);
+void COptServicePage::InitPage() {
+  m_enabledAtOpening = m_values.enabled;
+  Check(IDC_SERVICE_ENABLE, m_values.enabled);
+  Check(IDC_SERVICE_NOTIFY, m_values.notifyInService);
+  Check(IDC_SERVICE_RECORD, m_values.recordInService);
+  m_list.Attach(Item(IDC_SERVICE_JOBS), m_hwnd);
   m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
   m_list.AddColumn(L"Report Type", 100, LVCFMT_LEFT, kSortText);
   m_list.AddColumn(L"Adapter", 200, LVCFMT_LEFT, kSortText);
   m_list.AddColumn(L"Interval", 50, LVCFMT_LEFT, kSortNumeric);
   m_list.AddColumn(L"Report File", 150, LVCFMT_LEFT, kSortText);
-  for (const ServiceReportJob& job : m_data.jobs) AddRow(job, INT_MAX);
+  for (const ServiceReportJob& job : m_values.jobs) AddRow(job);
   UpdateEnables();
-  return TRUE;
 }
 
-void COptServicePage::AddRow(const ServiceReportJob& job, int at) {
-  JobRowTexts t = JobRowTextsOf(job, m_adapters);
-  m_list.InsertRow(at, {t.type, t.adapter, t.interval, t.file}, std::make_unique<JobRow>(job));
+void COptServicePage::AddRow(const ServiceReportJob& job) {
+  JobRowTexts t = JobRowTextsOf(job, Adapters());
+  m_list.InsertRow(INT_MAX, {t.type, t.adapter, t.interval, t.file}, std::make_unique<JobRow>(job));
 }
 
 void COptServicePage::ShowRow(int row) {
   const auto* data = static_cast<const JobRow*>(m_list.RowData(row));
   if (!data) return;
-  JobRowTexts t = JobRowTextsOf(data->job, m_adapters);
+  JobRowTexts t = JobRowTextsOf(data->job, Adapters());
   const std::wstring* cells[kColumns] = {&t.type, &t.adapter, &t.interval, &t.file};
   for (int c = 0; c < kColumns; ++c) m_list.SetCellText(row, c, *cells[c]);
 }
 
 void COptServicePage::UpdateEnables() {
-  ServicePageEnables e =
-      ServicePageEnablesOf(IsDlgButtonChecked(m_hwnd, IDC_SERVICE_ENABLE) == BST_CHECKED, m_list.SelectedRow() >= 0);
+  ServicePageEnables e = ServicePageEnablesOf(Checked(IDC_SERVICE_ENABLE), m_list.SelectedRow() >= 0);
   for (int id : {IDC_SERVICE_NOTIFY, IDC_SERVICE_RECORD, IDC_SERVICE_JOBS, IDC_SERVICE_JOBS_LABEL, IDC_SERVICE_ADD})
-    EnableWindow(GetDlgItem(m_hwnd, id), e.options);
-  for (int id : {IDC_SERVICE_EDIT, IDC_SERVICE_REMOVE}) EnableWindow(GetDlgItem(m_hwnd, id), e.editRemove);
-}
-
-void COptServicePage::Modified() {
-  m_modified = true;
-  SetModified(true);
+    Enable(id, e.options);
+  for (int id : {IDC_SERVICE_EDIT, IDC_SERVICE_REMOVE}) Enable(id, e.editRemove);
 }
 
 void COptServicePage::OnAdd() {
@@ -84,23 +71,21 @@ void COptServicePage::OnAdd() {
   job.type = kReportSummary;
   job.kind = static_cast<int32_t>(kKindAllConnections);
   job.interval = kNewJobInterval;
-  CReportJobDlg dialog(job, m_adapters);
-  if (!dialog.Run(GetModuleHandleW(nullptr), m_hwnd)) return;
-  ServiceReportJob added = dialog.Job();
-  added.secondsLeft = 0;
-  AddRow(added, INT_MAX);
-  Modified();
+  CReportJobDlg dialog(job, Adapters());
+  if (!dialog.Run(OptionsSheet().Instance(), OptionsSheet().Owner())) return;
+  AddRow(dialog.Job());
+  MarkChanged();
 }
 
 void COptServicePage::OnEdit() {
   int row = m_list.SelectedRow();
   auto* data = static_cast<JobRow*>(m_list.RowData(row));
   if (!data) return;
-  CReportJobDlg dialog(data->job, m_adapters);
-  if (!dialog.Run(GetModuleHandleW(nullptr), m_hwnd)) return;
+  CReportJobDlg dialog(data->job, Adapters());
+  if (!dialog.Run(OptionsSheet().Instance(), OptionsSheet().Owner())) return;
   data->job = dialog.Job();
   ShowRow(row);
-  Modified();
+  MarkChanged();
 }
 
 void COptServicePage::OnRemove() {
@@ -108,41 +93,43 @@ void COptServicePage::OnRemove() {
   if (row < 0) return;
   m_list.DeleteRow(row);
   UpdateEnables();
-  Modified();
+  MarkChanged();
 }
 
-bool COptServicePage::OnApply() {
-  if (!m_modified) return true;
-  const bool enabled = IsDlgButtonChecked(m_hwnd, IDC_SERVICE_ENABLE) == BST_CHECKED;
-  if (enabled != m_enabledAtOpening && !HasServiceAdminRights())
-    return RefuseWithWarning(kAppCaption, kServiceRightsText, IDC_SERVICE_ENABLE);
+PageCheck COptServicePage::CheckPage() {
+  // Switching the service mode needs the machine-wide settings and the SCM; without them
+  // nothing is written.
+  if (Checked(IDC_SERVICE_ENABLE) != m_enabledAtOpening && !HasServiceAdminRights())
+    return PageCheck{false, kServiceRightsText, IDC_SERVICE_ENABLE};
+  return PageCheck{};
+}
+
+bool COptServicePage::SendToMain() {
   ServicePageData data;
-  data.enabled = enabled;
-  data.notifyInService = IsDlgButtonChecked(m_hwnd, IDC_SERVICE_NOTIFY) == BST_CHECKED;
-  data.recordInService = IsDlgButtonChecked(m_hwnd, IDC_SERVICE_RECORD) == BST_CHECKED;
+  data.enabled = Checked(IDC_SERVICE_ENABLE);
+  data.notifyInService = Checked(IDC_SERVICE_NOTIFY);
+  data.recordInService = Checked(IDC_SERVICE_RECORD);
   for (int row = 0; row < m_list.RowCount(); ++row)
     if (const auto* r = static_cast<const JobRow*>(m_list.RowData(row))) data.jobs.push_back(r->job);
-  m_data = data;
-  SendMessageW(m_main, UM_APPLY_OPTIONS, kPageService, reinterpret_cast<LPARAM>(&m_data));
+  m_values = data;
+  if (!OptionsSheet().ApplyToMain(kPageService, &m_values)) return false;
   // The switch as it is now is what the next apply compares with.
-  m_enabledAtOpening = enabled;
-  m_modified = false;
-  SetModified(false);
+  m_enabledAtOpening = m_values.enabled;
   return true;
 }
 
-bool COptServicePage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+bool COptServicePage::OnPageMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   switch (msg) {
     case WM_COMMAND:
       if (HIWORD(wp) != BN_CLICKED) return false;
       switch (LOWORD(wp)) {
         case IDC_SERVICE_ENABLE:
           UpdateEnables();
-          Modified();
+          MarkChanged();
           return true;
         case IDC_SERVICE_NOTIFY:
         case IDC_SERVICE_RECORD:
-          Modified();
+          MarkChanged();
           return true;
         case IDC_SERVICE_ADD:
           OnAdd();
@@ -166,8 +153,8 @@ bool COptServicePage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result)
       if (hdr->code == LVN_ITEMCHANGED) {
         const auto* nm = reinterpret_cast<const NMLISTVIEW*>(lp);
         if ((nm->uChanged & LVIF_STATE) && ((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED)) UpdateEnables();
-      } else if (hdr->code == NM_DBLCLK) {
-        if (m_list.SelectedRow() >= 0 && IsWindowEnabled(GetDlgItem(m_hwnd, IDC_SERVICE_EDIT))) OnEdit();
+      } else if (hdr->code == NM_DBLCLK && m_list.SelectedRow() >= 0 && Checked(IDC_SERVICE_ENABLE)) {
+        OnEdit();
       }
       return false;
     }

@@ -7,46 +7,37 @@
 // service switch changed.
 #include <windows.h>
 
-#include "app/logic/options_apply.h"
 #include "app/logic/service_apply.h"
-#include "engine/adapter_entry.h"
-#include "ui/dialog_font.h"
-#include "ui/property_sheet.h"
+#include "app/win32/options_sheet.h"
 #include "ui/sort_list.h"
 
 namespace vantrel {
 
-
-class COptServicePage : public ui::CPropertyPage {
+class COptServicePage : public COptionsPage {
  public:
-  // `values`: the main window's service settings at opening; `adapters`: the monitored list
-  // the rows and the job dialog name entries from (kept alive by the caller).
-  COptServicePage(HINSTANCE instance, HWND mainWindow, const ServicePageData& values, const MonitoredList& adapters);
+  explicit COptServicePage(COptionsSheet& sheet);
 
-  // The values as the page last applied them (or as it was opened with).
-  const ServicePageData& Data() const { return m_data; }
+  // The values as the page last handed them over (or as it was opened with).
+  const ServicePageData& Values() const { return m_values; }
 
  protected:
-  BOOL OnInitDialog() override;
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
-  bool OnApply() override;
+  void InitPage() override;
+  PageCheck CheckPage() override;
+  bool SendToMain() override;
+  bool OnPageMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
  private:
-  void AddRow(const ServiceReportJob& job, int at);
+  const MonitoredList& Adapters() { return OptionsSheet().Data().serviceAdapters; }
+  void AddRow(const ServiceReportJob& job);
   void ShowRow(int row);
   void UpdateEnables();
-  void Modified();
   void OnAdd();
   void OnEdit();
   void OnRemove();
 
-  HWND m_main;
-  ServicePageData m_data;
-  const MonitoredList& m_adapters;
+  ServicePageData m_values;
   bool m_enabledAtOpening = false;
-  bool m_modified = false;
   ui::CSortListCtrl m_list;
-  ui::CFont m_font;
 };
 
 }  // namespace vantrel

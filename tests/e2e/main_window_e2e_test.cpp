@@ -242,17 +242,17 @@ TEST_F(MainWindowTest, AddsAndRemovesViewsFromTheAdaptersMenu) {
   EXPECT_GT(shrunk.top, grown.top);
 }
 
-TEST_F(MainWindowTest, WindowsOfLaterVersionsSaySoAndKeepTheModalRules) {
+TEST_F(MainWindowTest, ModalWindowsKeepTheModalRules) {
   HWND main = Start();
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return (ExStyle(main) & WS_EX_TOPMOST) != 0; }, kEffectTimeoutMs));
   PostCommand(main, kOptions);
-  HWND box = WaitForMessageBox(program.ProcessId(), L"Vantrel", kEffectTimeoutMs);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box), L"The Options window is not available in this version of Vantrel.");
+  HWND sheet = WaitForWindow(program.ProcessId(), L"#32770", L"Vantrel Options", kEffectTimeoutMs);
+  ASSERT_NE(sheet, nullptr);
   // Not topmost while a modal window of ours is open.
   EXPECT_TRUE(WaitUntil([&] { return (ExStyle(main) & WS_EX_TOPMOST) == 0; }, kEffectTimeoutMs));
-  AnswerMessageBox(box, IDOK);
+  PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(sheet, IDCANCEL)));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }, kEffectTimeoutMs));
   EXPECT_TRUE(WaitUntil([&] { return (ExStyle(main) & WS_EX_TOPMOST) != 0; }, kEffectTimeoutMs));
 }
 

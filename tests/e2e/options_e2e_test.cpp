@@ -1,0 +1,214 @@
+// End-to-end tests of the Options sheet under Wine: the real program is started, the sheet is
+// opened with F2 and driven from outside through its pages' controls, and what the user sees
+// (message boxes, focus, the graph) and what lands in the registry are checked. Each page has
+// its section below; every wait is bounded and event-based.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+#include "tests/e2e/driver_controls.h"
+
+namespace vantrel::e2e {
+namespace {
+
+std::wstring g_programPath;
+std::wstring g_artifactDir;
+
+constexpr wchar_t kRootKey[] = L"Software\\Orlix Systems\\Vantrel";
+constexpr wchar_t kOptionsKey[] = L"Software\\Orlix Systems\\Vantrel\\Options";
+constexpr wchar_t kAdaptersKey[] = L"Software\\Orlix Systems\\Vantrel\\AdaptersEx";
+constexpr wchar_t kSheetCaption[] = L"Vantrel Options";
+constexpr DWORD kStartTimeoutMs = 30000;
+// Generous for a loaded two-core machine; a passing test never waits the whole time.
+constexpr DWORD kEffectTimeoutMs = 20000;
+
+constexpr UINT kExit = 32795;
+constexpr int kApplyButton = 0x3021;
+
+// The pages in tab order.
+constexpr int kGeneralPage = 0, kGraphTextPage = 1, kAdaptersPage = 2;
+
+// General page
+constexpr int kDisplayGraph = 1012, kDisplayText = 1014, kTransparency = 1036, kDateFormat = 1130;
+// Graph & Text page
+constexpr int kDownColor = 1002, kRateHeight = 1170;
+// Adapters page
+constexpr int kAdapterList = 1032, kAdapterName = 1087, kConnSpeed = 1037, kConnRate = 1040, kTrayIcon = 1114;
+
+// The colour buttons take a colour as the colour dialog's answer would give it.
+constexpr UINT kColorButtonSetColor = WM_APP + 0x120;
+
+uint32_t OptionDword(const wchar_t* name) {
+  uint32_t v = 0xFFFFFFFF;
+  ReadDword(kOptionsKey, name, &v);
+  return v;
+}
+
+// The control that has the keyboard focus in the thread of a window of another process.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+class OptionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (HWND w : TopLevelWindows(0, L"#32770", L"Vantrel")) PostMessageW(w, WM_CLOSE, 0, 0);
+    WaitUntil([] { return TopLevelWindows(0, L"#32770", L"Vantrel").empty(); }, kEffectTimeoutMs);
+    ASSERT_TRUE(DeleteTree(kRootKey));
+    logPath = g_artifactDir + L"\\TrafficHistory-options-e2e.log";
+    DeleteFileW(logPath.c_str());
+    ASSERT_TRUE(WriteString(kOptionsKey, L"TrafficLogFile", logPath));
+    // Not topmost, so that screenshots of the sheet show the sheet.
+    ASSERT_TRUE(WriteDword(kOptionsKey, L"AlwaysOnTop", 0));
+    ASSERT_TRUE(WriteDword(kOptionsKey, L"SemiTransparent", 0));
+  }
+
+  void TearDown() override {
+    if (!program.Running()) return;
+    for (HWND w : TopLevelWindows(program.ProcessId(), L"#32770", nullptr))
+      if (w != main) PostMessageW(w, WM_CLOSE, 0, 0);
+    if (main) PostCommand(main, kExit);
+    if (!program.WaitForExit(kEffectTimeoutMs)) program.Terminate();
+  }
+
+  // A real adapter the program has seen before (it is in the settings, not in the machine).
+  void AddSeenAdapter(const std::wstring& id, const std::wstring& name) {
+    std::wstring key = std::wstring(kAdaptersKey) + L"\\300-" + id;
+    ASSERT_TRUE(WriteString(key, L"AdapterID", id));
+    ASSERT_TRUE(WriteString(key, L"AdapterName", name));
+  }
+
+  HWND Start() {
+    EXPECT_TRUE(program.Start(g_programPath)) << "cannot start the program";
+    WaitUntil(
+        [&] {
+          uint32_t value = 0;
+          if (!ReadDword(kOptionsKey, L"HWND", &value) || value == 0) return false;
+          HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
+          DWORD pid = 0;
+          GetWindowThreadProcessId(h, &pid);
+          if (!IsWindow(h) || pid != program.ProcessId() || !IsWindowVisible(h)) return false;
+          main = h;
+          return true;
+        },
+        kStartTimeoutMs);
+    EXPECT_NE(main, nullptr) << "the main window did not come up";
+    return main;
+  }
+
+  // F2 on the main window; the sheet once it is up with its first page.
+  HWND OpenSheet() {
+    PressKey(main, VK_F2);
+    HWND sheet = WaitForWindow(program.ProcessId(), L"#32770", kSheetCaption, kEffectTimeoutMs);
+    if (sheet) WaitUntil([&] { return SheetCurrentPage(sheet) != nullptr; }, kEffectTimeoutMs);
+    return sheet;
+  }
+
+  // Brings a page to the front; its window once it is the one in front.
+  HWND ShowPage(HWND sheet, int index) {
+    SheetSelectPage(sheet, index);
+    HWND page = nullptr;
+    WaitUntil(
+        [&] {
+          page = SheetCurrentPage(sheet);
+          HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+          return page && tab && SendMessageW(tab, TCM_GETCURSEL, 0, 0) == index;
+        },
+        kEffectTimeoutMs);
+    return page;
+  }
+
+  // Presses OK and waits for the sheet to close.
+  bool PressOk(HWND sheet) {
+    ClickButton(sheet, IDOK);
+    return WaitUntil([&] { return !IsWindow(sheet); }, kEffectTimeoutMs);
+  }
+
+  // Answers the next message box titled "Vantrel" and returns its text.
+  std::wstring Answer(int button) {
+    HWND box = WaitForMessageBox(program.ProcessId(), L"Vantrel", kEffectTimeoutMs);
+    if (!box) return L"<no message box>";
+    std::wstring text = MessageBoxText(box);
+    AnswerMessageBox(box, button);
+    WaitUntil([&] { return !IsWindow(box); }, kEffectTimeoutMs);
+    return text;
+  }
+
+  void Screenshot(HWND window, const wchar_t* name) {
+    e2e::Screenshot shot;
+    // The page paints after it is brought to the front: give it the moment a person would.
+    Sleep(300);
+    if (CaptureWindow(window, &shot)) shot.SaveBmp(g_artifactDir + L"\\" + name);
+  }
+
+  Program program;
+  HWND main = nullptr;
+  std::wstring logPath;
+};
+
+// ---- The sheet ----
+
+TEST_F(OptionsTest, F2OpensTheSheetOnItsOwnTaskbarButtonAndItReopensOnTheLastPage) {
+  ASSERT_NE(Start(), nullptr);
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr) << "F2 opened no \"Vantrel Options\"";
+  EXPECT_TRUE(ExStyle(sheet) & WS_EX_APPWINDOW);
+  EXPECT_EQ(ControlText(sheet, IDOK), L"OK");
+  EXPECT_EQ(ControlText(sheet, IDCANCEL), L"Cancel");
+  EXPECT_EQ(ControlText(sheet, kApplyButton), L"&Apply");
+  EXPECT_EQ(ControlText(sheet, IDHELP), L"Help");
+  EXPECT_FALSE(ControlEnabled(sheet, kApplyButton)) << "Apply lit before any change";
+
+  // The first pages in tab order, each shown for a person to look at.
+  HWND general = SheetCurrentPage(sheet);
+  ASSERT_NE(Control(general, kDisplayGraph), nullptr) << "the sheet does not open on General";
+  Screenshot(sheet, L"options-general.bmp");
+  HWND graph = ShowPage(sheet, kGraphTextPage);
+  ASSERT_NE(graph, nullptr);
+  EXPECT_NE(Control(graph, kRateHeight), nullptr);
+  Screenshot(sheet, L"options-graph-text.bmp");
+  HWND adapters = ShowPage(sheet, kAdaptersPage);
+  ASSERT_NE(adapters, nullptr);
+  EXPECT_NE(Control(adapters, kAdapterList), nullptr);
+  Screenshot(sheet, L"options-adapters.bmp");
+
+  ClickButton(sheet, IDCANCEL);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }, kEffectTimeoutMs));
+  sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_NE(Control(SheetCurrentPage(sheet), kAdapterList), nullptr) << "not reopened on the last page";
+}
+
+}  // namespace
+}  // namespace vantrel::e2e
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s <OrlixVantrel.exe> <artifact folder>\n", argv[0]);
+    return 2;
+  }
+  auto widen = [](const char* s) {
+    int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
+    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1) MultiByteToWideChar(CP_ACP, 0, s, -1, w.data(), n);
+    return w;
+  };
+  vantrel::e2e::g_programPath = vantrel::e2e::WindowsPath(widen(argv[1]));
+  vantrel::e2e::g_artifactDir = vantrel::e2e::WindowsPath(widen(argv[2]));
+  CreateDirectoryW(vantrel::e2e::g_artifactDir.c_str(), nullptr);
+  int result = RUN_ALL_TESTS();
+  // Leave the prefix as a first start finds it.
+  vantrel::e2e::DeleteTree(vantrel::e2e::kRootKey);
+  return result;
+}

@@ -100,7 +100,7 @@ BOOL CMainDlg::OnInitDialog() {
   // 2. Every Options value, over the defaults.
   LoadOptions(m_store, SettingsRoot::CurrentUser, &m_options);
   // 3. The Service values (the service mode decides who owns the log and what goes to HKLM).
-  m_service = ReadServiceKey(m_store, SettingsRoot::CurrentUser);
+  ReadServiceKey();
   // 4. The three colour pens of the tray's miniature graph.
   RecreatePens();
   // 5. The e-mail settings.
@@ -269,7 +269,7 @@ void CMainDlg::RecordSecond(AdapterEntry& entry, uint32_t down, uint32_t up, con
 
 void CMainDlg::AfterSampling(const LocalTime&) {
   if (!m_options.notificationEnabled) return;
-  bool serviceSendsEmail = ServiceMode() && m_service.NotifiesInService();
+  bool serviceSendsEmail = ServiceMode() && m_service.key.NotifiesInService();
   m_alerts.CheckNotification(m_options.notification, serviceSendsEmail, *this);
 }
 

@@ -15,6 +15,7 @@
 #include "app/logic/notify_page_logic.h"
 #include "app/logic/options_apply.h"
 #include "app/logic/options_pages.h"
+#include "app/logic/service_apply.h"
 #include "app/logic/summary_sheet_logic.h"
 #include "app/logic/window_layout.h"
 #include "app/win32/rate_view.h"
@@ -108,8 +109,8 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   void HandleLogOpenFailure();
   // The date today's totals belong to: the last tick's.
   LocalTime Today() const { return m_tick ? m_tick->LastTickTime() : m_clock.Now(); }
-  bool ServiceMode() const { return m_service.enabled != 0; }
-  bool ServiceRecordsRates() const { return ServiceMode() && m_service.RecordsInService(); }
+  bool ServiceMode() const { return m_service.Enabled(); }
+  bool ServiceRecordsRates() const { return ServiceMode() && m_service.key.RecordsInService(); }
   void PrepareNotification();
   void StartRateRecording();
   TickSettings CurrentTickSettings() const;
@@ -149,6 +150,17 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   // The Notification page's apply (page code 204) and the notification dialog
   // (main_dlg_notify.cpp).
   bool ApplyNotificationPage(const NotificationPageData& page);
+  // The service settings and the service mode switched from the Service page
+  // (main_dlg_service.cpp).
+  friend class ServiceApplySteps;
+  void ReadServiceKey();
+  void WriteServiceKey(SettingsRoot root);
+  // UM_APPLY_OPTIONS with page code 205.
+  void ApplyServiceSettings(const ServicePageData& page);
+  // The log taken back from the service: reopened as owner, today's totals from the log, but
+  // never below what this program counted meanwhile.
+  void TakeLogBackFromService();
+  ServicePageData ServicePageValues() const { return PageDataOf(m_service); }
 
   // The Traffic Reports window and the Traffic Rates Recorder dialog, run under the modal
   // rules, and what the main window takes back from them (main_dlg_reports.cpp).
@@ -193,7 +205,7 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   IClock& m_clock;
 
   Options m_options;
-  ServiceKeyValues m_service;
+  ServiceSettings m_service;
   MonitoredList m_adapters;
   std::map<const AdapterEntry*, std::unique_ptr<CRateView>> m_views;
   std::unique_ptr<SamplingTick> m_tick;

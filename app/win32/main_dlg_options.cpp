@@ -14,6 +14,8 @@ void CMainDlg::OpenOptions() {
   data.layered = m_layered;
   data.adapters = OptionsAdaptersOf(m_adapters);
   data.email = m_email;
+  data.service = ServicePageValues();
+  data.serviceAdapters = m_adapters.DataCopy();
   COptionsSheet sheet(m_instance, m_hwnd, m_icon, data, m_lastOptionsPage);
   SetCursor(previous);
   sheet.Run();
@@ -33,6 +35,9 @@ LRESULT CMainDlg::ApplyOptionsPage(WPARAM page, LPARAM data) {
       return TRUE;
     case kPageNotification:
       return ApplyNotificationPage(*reinterpret_cast<const NotificationPageData*>(data)) ? TRUE : FALSE;
+    case kPageService:
+      ApplyServiceSettings(*reinterpret_cast<const ServicePageData*>(data));
+      return TRUE;
     default:
       return FALSE;
   }

@@ -13,6 +13,8 @@
 
 #include "app/logic/options_pages.h"
 #include "notify/email_settings.h"
+#include "app/logic/service_apply.h"
+#include "engine/adapter_entry.h"
 #include "settings/options.h"
 #include "ui/dialog_font.h"
 #include "ui/property_sheet.h"
@@ -26,6 +28,8 @@ struct OptionsSheetData {
   bool layered = false;                   // SetLayeredWindowAttributes exists
   std::vector<OptionsAdapter> adapters;   // the monitored list's editable part, in list order
   EmailSettings email;                    // the e-mail settings (Notification page)
+  ServicePageData service;                // the service settings and report jobs
+  MonitoredList serviceAdapters;          // a data copy of the monitored list, for the report jobs
 };
 
 class COptionsSheet;

@@ -62,6 +62,7 @@ std::vector<ServiceReportJob> ReadReportJobs(ISettingsStore& store, SettingsRoot
 
 void WriteReportJobs(ISettingsStore& store, SettingsRoot root, const std::vector<ServiceReportJob>& jobs) {
   store.DeleteTree(root, keys::kServiceReports);
+  if (jobs.empty()) return;  // no jobs: no Reports key at all
   store.CreateKey(root, keys::kServiceReports);
   for (size_t i = 0; i < jobs.size(); ++i) {
     auto bytes = SerializeReportJob(jobs[i]);

@@ -1,0 +1,24 @@
+#pragma once
+// Resource and control ids of the Service page of the options sheet and of the report job
+// dialog.
+#define IDD_OPT_SERVICE 220
+#define IDD_REPORT_JOB 221
+
+#define IDC_SERVICE_ENABLE 1152
+#define IDC_SERVICE_NOTE1 1175
+#define IDC_SERVICE_NOTE2 1176
+#define IDC_SERVICE_JOBS 1183
+#define IDC_SERVICE_ADD 1184
+#define IDC_SERVICE_EDIT 1185
+#define IDC_SERVICE_REMOVE 1186
+#define IDC_SERVICE_CONSOLE 1187
+#define IDC_SERVICE_JOBS_LABEL 1189
+#define IDC_SERVICE_NOTIFY 1190
+#define IDC_SERVICE_RECORD 1191
+
+#define IDC_JOB_ADAPTER 1043
+#define IDC_JOB_TYPE 1178
+#define IDC_JOB_INTERVAL 1179
+#define IDC_JOB_INTERVAL_SPIN 1180
+#define IDC_JOB_FILE 1181
+#define IDC_JOB_BROWSE 1182

@@ -1,0 +1,43 @@
+#pragma once
+// COptServicePage: the Service page of the options sheet (220). The service mode switch, the
+// two jobs the service can take over (the notification e-mail, rate recording), the list of
+// scheduled reports with Add, Edit and Remove through the report job dialog, and a button
+// for the Windows services console. Applying it hands the page's values to the main window
+// (UM_APPLY_OPTIONS, page code 205), after checking for administrator rights when the
+// service switch changed.
+#include <windows.h>
+
+#include "app/logic/service_apply.h"
+#include "app/win32/options_sheet.h"
+#include "ui/sort_list.h"
+
+namespace vantrel {
+
+class COptServicePage : public COptionsPage {
+ public:
+  explicit COptServicePage(COptionsSheet& sheet);
+
+  // The values as the page last handed them over (or as it was opened with).
+  const ServicePageData& Values() const { return m_values; }
+
+ protected:
+  void InitPage() override;
+  PageCheck CheckPage() override;
+  bool SendToMain() override;
+  bool OnPageMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
+
+ private:
+  const MonitoredList& Adapters() { return OptionsSheet().Data().serviceAdapters; }
+  void AddRow(const ServiceReportJob& job);
+  void ShowRow(int row);
+  void UpdateEnables();
+  void OnAdd();
+  void OnEdit();
+  void OnRemove();
+
+  ServicePageData m_values;
+  bool m_enabledAtOpening = false;
+  ui::CSortListCtrl m_list;
+};
+
+}  // namespace vantrel

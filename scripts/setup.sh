@@ -10,6 +10,7 @@ packages=(
   xvfb xauth x11-utils imagemagick iproute2
   fonts-wqy-microhei
   wixl msitools
+  fp-utils
 )
 
 missing=()

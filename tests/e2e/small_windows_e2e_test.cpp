@@ -83,21 +83,23 @@ class SmallWindowsTest : public ::testing::Test {
     CloseHelpWindows();
   }
 
-  HWND MainWindow() {
+  HWND MainWindow() { return MainWindowOf(program); }
+  HWND MainWindowOf(Program& p) {
     uint32_t value = 0;
     if (!ReadDword(kOptionsKey, L"HWND", &value) || value == 0) return nullptr;
     HWND h = reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(value)));
     DWORD pid = 0;
     GetWindowThreadProcessId(h, &pid);
-    return IsWindow(h) && pid == program.ProcessId() ? h : nullptr;
+    return IsWindow(h) && pid == p.ProcessId() ? h : nullptr;
   }
 
-  HWND Start() {
-    EXPECT_TRUE(program.Start(g_programPath)) << "cannot start the program";
+  HWND Start() { return Start(program); }
+  HWND Start(Program& p) {
+    EXPECT_TRUE(p.Start(g_programPath)) << "cannot start the program";
     HWND main = nullptr;
     bool up = WaitUntil(
         [&] {
-          main = MainWindow();
+          main = MainWindowOf(p);
           return main && IsWindowVisible(main);
         },
         kStartTimeoutMs);
@@ -105,9 +107,10 @@ class SmallWindowsTest : public ::testing::Test {
     return main;
   }
 
-  void Exit(HWND main) {
+  void Exit(HWND main) { Exit(program, main); }
+  void Exit(Program& p, HWND main) {
     PostCommand(main, kExit);
-    EXPECT_TRUE(program.WaitForExit(kEffectTimeoutMs));
+    EXPECT_TRUE(p.WaitForExit(kEffectTimeoutMs));
   }
 
   HWND OpenStopwatch(HWND main) {
@@ -145,10 +148,11 @@ TEST_F(SmallWindowsTest, FirstStartOpensTheHelpAndF1BringsItForwardInsteadOfAnot
   EXPECT_TRUE(WaitUntil([] { return HelpWindows().empty(); }, kEffectTimeoutMs));
 
   // A second start leaves the help closed; F1 opens it from the file beside the program.
-  main = Start();
+  Program again;
+  main = Start(again);
   ASSERT_NE(main, nullptr);
   PostCommand(main, kAbout);
-  HWND about = WaitForDialogWithControl(program.ProcessId(), kAboutVersion, kEffectTimeoutMs);
+  HWND about = WaitForDialogWithControl(again.ProcessId(), kAboutVersion, kEffectTimeoutMs);
   ASSERT_NE(about, nullptr) << "About did not open";
   EXPECT_EQ(WindowText(about), L"关于 Vantrel");
   EXPECT_EQ(ControlText(about, kAboutVersion), L"Vantrel v3.6 build 437");
@@ -171,7 +175,7 @@ TEST_F(SmallWindowsTest, FirstStartOpensTheHelpAndF1BringsItForwardInsteadOfAnot
   PressKey(main, VK_F1);
   EXPECT_TRUE(WaitUntil([&] { return !IsIconic(help); }, kEffectTimeoutMs));
   EXPECT_EQ(HelpWindows().size(), 1u);
-  Exit(main);
+  Exit(again, main);
 }
 
 TEST_F(SmallWindowsTest, TcpConnectionsWithoutTheViewerAsksItsQuestion) {

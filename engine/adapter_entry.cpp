@@ -37,6 +37,7 @@ AdapterEntry CopyEntryData(const AdapterEntry& e) {
   c.downSum = e.downSum;
   c.upSum = e.upSum;
   c.sampleCount = e.sampleCount;
+  c.samplesPushed = e.samplesPushed;
   return c;
 }
 

@@ -84,6 +84,9 @@ struct AdapterEntry {
   uint64_t downSum = 0;         // sums of rates and count of samples since the last reset
   uint64_t upSum = 0;
   uint64_t sampleCount = 0;
+  // Samples ever put into the history; never reset, so a reader that remembers it knows
+  // which of the history's samples came after (the stopwatch).
+  uint64_t samplesPushed = 0;
 
   bool IsReal() const { return kind == kKindAdapter; }
   // Same adapter: equal kind and, for real adapters, equal identifier (exact comparison).

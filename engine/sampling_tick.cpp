@@ -42,6 +42,7 @@ void SamplingTick::PushSample(AdapterEntry& e, uint32_t down, uint32_t up) {
   s.avgDown = Saturate32(e.downSum / e.sampleCount);
   s.avgUp = Saturate32(e.upSum / e.sampleCount);
   e.history.push_front(s);
+  ++e.samplesPushed;
   while (e.history.size() > m_settings.historyCapacity) e.history.pop_back();
   if (e.view) e.view->PushSample(s);
 }
@@ -139,6 +140,7 @@ bool SamplingTick::Run() {
       s.avgDown = Saturate32(e.downSum / e.sampleCount);
       s.avgUp = Saturate32(e.upSum / e.sampleCount);
       e.history.push_front(s);
+  ++e.samplesPushed;
       while (e.history.size() > m_settings.historyCapacity) e.history.pop_back();
       if (e.view) e.view->PushSample(s);
     }

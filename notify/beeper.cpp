@@ -1,6 +1,7 @@
 #include "notify/beeper.h"
 
 #include <chrono>
+#include <exception>
 #include <thread>
 
 namespace vantrel {
@@ -36,14 +37,16 @@ struct Beeper::Job {
   bool running = true;  // read and cleared under the beeper's lock
 };
 
-Beeper::Beeper(IBeepDevice& device) : m_device(device) {}
+Beeper::Beeper(IBeepDevice& device, ThreadStarter start) : m_device(device), m_start(std::move(start)) {
+  if (!m_start) m_start = [](std::function<void()> run) { std::thread(std::move(run)).detach(); };
+}
 
 Beeper::~Beeper() {
   StopBeeper();
   WaitIdle(5000);
 }
 
-void Beeper::StartBeeper(uint32_t frequency, uint32_t duration, uint32_t count) {
+bool Beeper::StartBeeper(uint32_t frequency, uint32_t duration, uint32_t count) {
   auto job = std::make_shared<Job>();
   job->frequency = frequency;
   job->duration = duration;
@@ -54,7 +57,18 @@ void Beeper::StartBeeper(uint32_t frequency, uint32_t duration, uint32_t count) 
     m_current = job;
     ++m_threads;
   }
-  std::thread([this, job] { RunJob(job); }).detach();
+  try {
+    m_start([this, job] { RunJob(job); });
+  } catch (const std::exception&) {
+    // No thread: the notification goes on without its beeps rather than throwing out of
+    // the tick.
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_current == job) m_current.reset();
+    --m_threads;
+    m_idle.notify_all();
+    return false;
+  }
+  return true;
 }
 
 void Beeper::StopBeeper() {

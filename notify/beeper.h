@@ -3,6 +3,7 @@
 // a number of times or until stopped.
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,14 +24,18 @@ std::wstring BeepChoiceText(int32_t choice);
 
 class Beeper {
  public:
-  explicit Beeper(IBeepDevice& device);
+  // Runs a job's routine on a new thread; throws (std::system_error) when none can start.
+  using ThreadStarter = std::function<void(std::function<void()>)>;
+
+  // `start` null: a detached std::thread per job.
+  explicit Beeper(IBeepDevice& device, ThreadStarter start = nullptr);
   ~Beeper();  // stops the current job and waits (bounded) for the threads to end
   Beeper(const Beeper&) = delete;
   Beeper& operator=(const Beeper&) = delete;
 
   // Stops the current job, if any, and starts a new one on its own thread; count 0 beeps
-  // until stopped.
-  void StartBeeper(uint32_t frequency, uint32_t duration, uint32_t count);
+  // until stopped. False when no thread could be started: the job is skipped (no beeps).
+  bool StartBeeper(uint32_t frequency, uint32_t duration, uint32_t count);
   void StopBeeper();
   // True while a job is current.
   bool Busy();
@@ -42,6 +47,7 @@ class Beeper {
   void RunJob(std::shared_ptr<Job> job);
 
   IBeepDevice& m_device;
+  ThreadStarter m_start;
   std::mutex m_lock;  // guards m_current, the jobs' running flags and m_threads
   std::condition_variable m_idle;
   std::shared_ptr<Job> m_current;

@@ -11,6 +11,7 @@ packages=(
   fonts-wqy-microhei
   wixl msitools
   python3 openssl
+  fp-utils
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "app/logic/main_messages.h"
+#include "app/logic/start_up.h"
 #include "app/res/resource.h"
 #include "app/win32/main_dlg.h"
 #include "platform/clock.h"
@@ -27,7 +28,8 @@ bool HandOverToFirstCopy() {
   vantrel::ReadDword(vantrel::SystemSettingsStore(), vantrel::SettingsRoot::CurrentUser, vantrel::keys::kOptions,
                      L"HWND", &value);
   if (value == 0) return false;
-  HWND first = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
+  // Widened as the system widens 32-bit handle values (sign extension).
+  HWND first = reinterpret_cast<HWND>(vantrel::HandleFromStoredValue(value));
   // The first copy calls SetForegroundWindow for itself; allow it.
   AllowSetForegroundWindow(ASFW_ANY);
   DWORD_PTR answer = 0;

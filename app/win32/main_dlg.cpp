@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/logic/main_messages.h"
+#include "app/logic/start_up.h"
 #include "app/res/resource.h"
 #include "notify/email_sender.h"
 #include "platform/file.h"
@@ -110,7 +111,7 @@ BOOL CMainDlg::OnInitDialog() {
   SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
   SetWindowTextW(m_hwnd, kAppCaption);
   // 7. The Handle group: a second copy finds this window through it.
-  m_options.hwnd = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(m_hwnd));
+  m_options.hwnd = StoredValueFromHandle(reinterpret_cast<intptr_t>(m_hwnd));
   SaveOptions(m_store, SettingsRoot::CurrentUser, m_options, kGroupHandle);
   // 8. Accelerators.
   m_accelerators = LoadAcceleratorsW(m_instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
@@ -151,18 +152,19 @@ BOOL CMainDlg::OnInitDialog() {
   SetWindowLongPtrW(m_hwnd, GWL_EXSTYLE, (ex & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW);
   // 21. The tray icon now, unless the first tick adds the graph icon.
   if (m_options.dispIconSystray && !(m_trayGraphPossible && m_options.showGraphInSystray)) m_tray.AddInitial();
-  // 22. The traffic log.
+  // 22. The traffic log. The tick exists first: today's totals are loaded for the time the
+  // tick counts on from, so a start across midnight cannot miss the change of day.
+  m_tick = std::make_unique<SamplingTick>(m_adapters, m_source, m_clock, *this, this);
+  m_tick->settings() = CurrentTickSettings();
   OpenTrafficLogAtStart();
   // 23. The notification rule's threshold and totals.
   m_alerts.SetNextAlert(m_options.nextAlertType, m_options.nextAlertMin);
   if (m_options.notificationEnabled) PrepareNotification();
   // 24. The global hot key.
   RegisterHotKeyIfEnabled();
-  // 25. First-run help: the help file is not part of this version, so FirstRun is kept for
-  // the version that has it.
+  // 25. First-run help.
+  OpenHelpAtFirstRun();
   // 26. The one-second tick.
-  m_tick = std::make_unique<SamplingTick>(m_adapters, m_source, m_clock, *this, this);
-  m_tick->settings() = CurrentTickSettings();
   StartTimer();
   return TRUE;
 }
@@ -227,7 +229,7 @@ void CMainDlg::OpenTrafficLogAtStart() {
   m_log.SetServiceMode(ServiceMode());
   m_log.LocateTrafficLog();
   if (m_log.OpenTrafficLog())
-    m_log.LoadTodayTotals(m_adapters, m_clock.Now());
+    StartCountingDay(m_clock, *m_tick, [this](const LocalTime& today) { m_log.LoadTodayTotals(m_adapters, today); });
   else
     PostMessageW(m_hwnd, UM_LOG_OPEN_FAILED, 0, 0);
 }
@@ -323,7 +325,7 @@ void CMainDlg::Shutdown() {
     m_hotkeyRegistered = false;
   }
   // 2. The help window, if one is open.
-  if (HWND help = FindWindowW(nullptr, L"Vantrel Help")) PostMessageW(help, WM_CLOSE, 0, 0);
+  CloseHelpWindow();
   // 3. Today's records, then the log is closed.
   m_log.WriteTodayRecords(m_adapters, Today());
   m_log.CloseTrafficLog();

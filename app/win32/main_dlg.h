@@ -173,6 +173,15 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   void RegisterHotKeyIfEnabled();
   void ShowMessage(const std::wstring& text, UINT icon);
 
+  // The stopwatch, About, the TCP viewer, help, the links and the first-run help
+  // (main_dlg_links.cpp). OnLinkCommand: true when the id is one of these commands.
+  bool OnLinkCommand(UINT id);
+  void OpenStopwatch();
+  void OpenTcpConnections();
+  void OpenHelp();
+  void OpenHelpAtFirstRun();
+  void CloseHelpWindow();
+
   // Window behaviour (main_dlg_layout.cpp)
   std::vector<AdapterEntry*> DisplayedEntries();
   void PlaceWindowAtStart();
@@ -245,5 +254,17 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   HACCEL m_accelerators = nullptr;
   ui::COwnerDrawMenu m_menu;
 };
+
+template <class F>
+void CMainDlg::RunModalWindow(F&& body) {
+  // One modal window at a time; the menu disables these commands meanwhile, and this also
+  // holds for the accelerators and the tray.
+  if (m_state.modalOpen) return;
+  m_state.modalOpen = true;
+  ApplyTopmost(false);
+  body();
+  RestoreTopmost();
+  m_state.modalOpen = false;
+}
 
 }  // namespace vantrel

@@ -14,18 +14,6 @@ void CMainDlg::ShowMessage(const std::wstring& text, UINT icon) {
   MessageBoxW(m_hwnd, text.c_str(), kAppCaption, MB_OK | icon);
 }
 
-template <class F>
-void CMainDlg::RunModalWindow(F&& body) {
-  // One modal window at a time; the menu disables these commands meanwhile, and this also
-  // holds for the accelerators and the tray.
-  if (m_state.modalOpen) return;
-  m_state.modalOpen = true;
-  ApplyTopmost(false);
-  body();
-  RestoreTopmost();
-  m_state.modalOpen = false;
-}
-
 void CMainDlg::ShowUnavailable(const wchar_t* feature, bool modal) {
   if (modal)
     RunModalWindow([&] { ShowMessage(NotAvailableText(feature), MB_ICONINFORMATION); });
@@ -65,32 +53,8 @@ bool CMainDlg::OnCommand(UINT id) {
     case ID_TRAFFIC_REPORTS:
       RunModalWindow([&] { OpenTrafficReports(); });
       return true;
-    case ID_STOPWATCH:
-      ShowUnavailable(L"The Stopwatch", true);
-      return true;
     case ID_RATES_RECORDER:
       RunModalWindow([&] { OpenRatesRecorder(); });
-      return true;
-    case ID_APP_ABOUT:
-      ShowUnavailable(L"The About window", true);
-      return true;
-    case ID_TCP_CONNECTIONS:
-      ShowUnavailable(L"The TCP connections viewer", false);
-      return true;
-    case ID_HELP_CONTENTS:
-      ShowUnavailable(L"Help", false);
-      return true;
-    case ID_HOME_PAGE:
-      ShowUnavailable(L"The home page link", false);
-      return true;
-    case ID_EMAIL_SUPPORT:
-      ShowUnavailable(L"E-mail support", false);
-      return true;
-    case ID_CHECK_UPDATE:
-      ShowUnavailable(L"The update check", false);
-      return true;
-    case ID_TELL_FRIEND:
-      ShowUnavailable(L"Tell a friend", false);
       return true;
     case ID_EXIT:
       PostQuitMessage(2);
@@ -110,6 +74,7 @@ bool CMainDlg::OnCommand(UINT id) {
     default:
       break;
   }
+  if (OnLinkCommand(id)) return true;
   if (id >= ID_ADAPTER_FIRST && id <= ID_ADAPTER_LAST) {
     OnAdapterItem(id);
     return true;

@@ -17,9 +17,29 @@ std::string CtimeText(const LocalTime& t) {
   return buf;
 }
 
+std::string EscapeLogText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      // A NUL would end the entry early and CR or LF would start a false one; a server's
+      // reply must not be able to shape the log.
+      char buf[5];
+      std::snprintf(buf, sizeof buf, "\\x%02X", b);
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 std::string FormatServiceLogLine(const LocalTime& t, const std::string& text) {
   std::string cut = text.size() > 1023 ? text.substr(0, 1023) : text;
-  return "[" + CtimeText(t) + "]: " + cut + "\n";
+  // A reply's own line end is not part of the entry; the entry ends with ours.
+  while (!cut.empty() && (cut.back() == '\r' || cut.back() == '\n')) cut.pop_back();
+  return "[" + CtimeText(t) + "]: " + EscapeLogText(cut) + "\n";
 }
 
 bool ServiceLogFile::Open(const std::wstring& path) {
@@ -43,7 +63,7 @@ void ServiceLogFile::Log(const std::string& text) {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (!m_file) return;
   std::string line = FormatServiceLogLine(m_clock.Now(), text);
-  std::fputs(line.c_str(), m_file);
+  std::fwrite(line.data(), 1, line.size(), m_file);
   std::fflush(m_file);
 }
 

@@ -19,7 +19,10 @@ class IServiceLog {
 // The C library's ctime form without its line end: "Thu Mar 18 14:05:09 2010" (a one-digit
 // day padded with a space).
 std::string CtimeText(const LocalTime& t);
-// "[%s]: %s\n" with the time and the text cut to 1023 characters.
+// The text with every control byte (NUL, CR, LF, ...) written as "\xNN", so one entry stays
+// one line whatever a server sent.
+std::string EscapeLogText(const std::string& text);
+// "[%s]: %s\n" with the time and the text cut to 1023 characters, control bytes escaped.
 std::string FormatServiceLogLine(const LocalTime& t, const std::string& text);
 
 // The log file "vantrelservice.log", appended to and flushed after every line; shared by the

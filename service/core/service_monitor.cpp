@@ -1,11 +1,25 @@
 #include "service/core/service_monitor.h"
 
+#include <exception>
+#include <string>
+
 #include "engine/monitored_list_io.h"
 #include "platform/text.h"
 #include "reports/rates_recorder.h"
 #include "reports/service_report.h"
 
 namespace vantrel {
+
+namespace {
+const char* ReportWord(ReportKind kind) {
+  switch (kind) {
+    case ReportKind::Daily: return "daily";
+    case ReportKind::Weekly: return "weekly";
+    case ReportKind::Monthly: return "monthly";
+    default: return "summary";
+  }
+}
+}  // namespace
 
 int RunReportJob(std::unique_ptr<ReportJobBlock> block, IServiceLog& log, IFileSystem& files) {
   const ServiceReportJob& job = block->job;
@@ -157,7 +171,14 @@ void ServiceMonitor::RunScheduler() {
     IFileSystem* files = &m_deps.files;
     // The block moves into the thread, which owns and releases it.
     auto shared = std::make_shared<std::unique_ptr<ReportJobBlock>>(std::move(block));
-    m_deps.startReport([shared, log, files] { RunReportJob(std::move(*shared), *log, *files); });
+    try {
+      m_deps.startReport([shared, log, files] { RunReportJob(std::move(*shared), *log, *files); });
+    } catch (const std::exception& e) {
+      // No thread for this report (out of resources): it is skipped this time round and the
+      // service goes on counting; it must not end without its final records.
+      m_deps.log.Log(std::string("Failed to start the ") + ReportWord(ReportKindFromJobType(m_jobs[i].type)) +
+                     " report: " + e.what());
+    }
   }
 }
 

@@ -56,11 +56,16 @@ void WINAPI ServiceEntry(DWORD, LPSTR*) {
   }
   ReportServiceStatus(SERVICE_START_PENDING, NO_ERROR, 0, 1, 3000);
   HANDLE worker = CreateThread(nullptr, 0, WorkerThread, nullptr, 0, nullptr);
-  if (worker) CloseHandle(worker);
-  if (ReportServiceStatus(SERVICE_RUNNING, NO_ERROR, 0, 0, 0)) {
-    WaitForSingleObject(g_stoppedEvent, INFINITE);
+  if (!worker) {
+    // Nothing would ever set the stopped event: say so and report the service stopped
+    // instead of waiting for it.
+    ServiceLog().Log("Err: 0x00001013");
   } else {
-    ServiceLog().Log("Err: 0x00001011");
+    CloseHandle(worker);
+    if (ReportServiceStatus(SERVICE_RUNNING, NO_ERROR, 0, 0, 0))
+      WaitForSingleObject(g_stoppedEvent, INFINITE);
+    else
+      ServiceLog().Log("Err: 0x00001011");
   }
   CloseHandle(g_stoppedEvent);
   g_stoppedEvent = nullptr;

@@ -295,6 +295,7 @@ class PackageTest : public ::testing::Test {
     ASSERT_TRUE(WriteBytes(kLogPath, m_history));
     ASSERT_TRUE(WriteString(kOptionsKey, L"TrafficLogFile", kLogPath));
     ASSERT_TRUE(WriteDword(kOptionsKey, L"DisplayUnitByte", 1));
+    ASSERT_TRUE(WriteDword(kOptionsKey, L"FirstRun", 0));
   }
   void TearDown() override {
     m_program.Terminate();

@@ -194,6 +194,8 @@ class ReportsTest : public ::testing::Test {
     for (HWND w : TopLevelWindows(0, L"#32770", L"Vantrel")) PostMessageW(w, WM_CLOSE, 0, 0);
     WaitUntil([] { return TopLevelWindows(0, L"#32770", L"Vantrel").empty(); }, kEffectTimeoutMs);
     ASSERT_TRUE(DeleteTree(kRootKey));
+    // Not a first start: the help file stays closed.
+    ASSERT_TRUE(WriteDword(kOptionsKey, L"FirstRun", 0));
     RemoveTree(kWorkDir);
     ASSERT_TRUE(CreateDirectoryW(kWorkDir, nullptr));
     logPath = WorkFile(L"TrafficHistory.log");

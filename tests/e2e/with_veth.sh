@@ -15,6 +15,9 @@ if ! ip netns add "$ns" || ! ip link add "$near" type veth peer name "$far" || !
   echo "with_veth.sh: cannot create a network namespace and a veth pair (root and iproute2 are needed)" >&2
   exit 1
 fi
+# No IPv6 on the pair: its address set-up and router solicitations would be traffic of their own.
+sysctl -qw "net.ipv6.conf.$near.disable_ipv6=1" >/dev/null 2>&1 || true
+ip netns exec "$ns" sysctl -qw "net.ipv6.conf.$far.disable_ipv6=1" >/dev/null 2>&1 || true
 ip addr add 10.213.77.1/30 dev "$near"
 ip link set "$near" up
 ip netns exec "$ns" ip addr add 10.213.77.2/30 dev "$far"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <system_error>
 
 #include "notify/beeper.h"
 
@@ -227,6 +228,24 @@ TEST(Beeper, UntilStoppedAndANewJobReplacesTheOld) {
   int after = device.Count();
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(device.Count(), after);
+}
+
+TEST(Beeper, AJobWhoseThreadCannotStartIsSkippedWithoutThrowing) {
+  CountingDevice device;
+  bool refuse = true;
+  Beeper beeper(device, [&refuse](std::function<void()> run) {
+    if (refuse) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    std::thread(std::move(run)).detach();
+  });
+  bool started = true;
+  EXPECT_NO_THROW(started = beeper.StartBeeper(900, 100, 3));
+  EXPECT_FALSE(started);
+  EXPECT_FALSE(beeper.Busy());
+  EXPECT_TRUE(beeper.WaitIdle(0));  // nothing is waited for that never ran
+  refuse = false;
+  EXPECT_TRUE(beeper.StartBeeper(900, 100, 2));
+  ASSERT_TRUE(beeper.WaitIdle(5000));
+  EXPECT_EQ(device.Count(), 2);
 }
 
 TEST(BeepChoices, HaveTheirTonesAndTexts) {

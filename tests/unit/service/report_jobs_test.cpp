@@ -5,6 +5,7 @@
 #include "platform/memory_settings_store.h"
 #include "service/core/service_log.h"
 #include "settings/settings_keys.h"
+#include "tests/support/fakes.h"
 
 namespace vantrel {
 namespace {
@@ -92,6 +93,25 @@ TEST(ServiceLog, LinesCarryTheCtimeStamp) {
   EXPECT_EQ(CtimeText(MakeLocalTime(2010, 3, 7, 1, 2, 3)), "Sun Mar  7 01:02:03 2010");
   EXPECT_EQ(FormatServiceLogLine(t, "Service is running..."), "[Thu Mar 18 14:05:09 2010]: Service is running...\n");
   EXPECT_EQ(FormatServiceLogLine(t, std::string(5000, 'x')).size(), std::string("[Thu Mar 18 14:05:09 2010]: ").size() + 1024);
+}
+
+TEST(ServiceLog, AHostileReplyCannotEndAnEntryEarlyOrStartAFalseOne) {
+  test::TempDir dir;
+  test::FakeClock clock(MakeLocalTime(2010, 3, 18, 14, 5, 9));
+  {
+    ServiceLogFile log(clock);
+    ASSERT_TRUE(log.Open(dir.File(L"vantrelservice.log")));
+    const char reply[] = "Error: 550 a\0b\r\n[Thu Jan  1 00:00:00 1970]: forged\x1b[2J\r\n";
+    log.Log(std::string(reply, sizeof reply - 1));
+    log.Log("Service is running...");
+  }
+  std::string bytes = test::ReadFileBytes(dir.File(L"vantrelservice.log"));
+  std::string text;
+  for (char c : bytes)
+    if (c != '\r') text += c;  // the file is written in text mode on Windows
+  EXPECT_EQ(text,
+            "[Thu Mar 18 14:05:09 2010]: Error: 550 a\\x00b\\x0D\\x0A[Thu Jan  1 00:00:00 1970]: forged\\x1B[2J\n"
+            "[Thu Mar 18 14:05:09 2010]: Service is running...\n");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <system_error>
+
 #include "platform/memory_settings_store.h"
 #include "platform/text.h"
 #include "service/core/report_jobs.h"
@@ -153,6 +155,25 @@ TEST_F(ServiceMonitorTest, SchedulerIntervalsAndReportKinds) {
   std::string csv = test::ReadFileBytes(m_dir.File(L"minute.csv"));
   EXPECT_EQ(csv.rfind("Monthly Traffic Report\r\n", 0), 0u);
   m->ShutDown();
+}
+
+TEST_F(ServiceMonitorTest, AReportThreadThatCannotStartIsLoggedAndMonitoringGoesOn) {
+  Enable();
+  AddJob(kReportDaily, 100, "", 1, L"every.txt");
+  ServiceDeps deps{m_store, m_source, m_clock, SystemFileSystem(), m_folders, m_log,
+                   [](std::function<void()>) {
+                     throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+                   },
+                   {}};
+  ServiceMonitor m(deps);
+  ASSERT_TRUE(m.StartUp());
+  m_source.Move(1, 4000, 0);
+  EXPECT_NO_THROW(Tick(m, 2));
+  EXPECT_EQ(m_log.Count("Failed to start the daily report"), 2);
+  m.ShutDown();
+  std::string bytes = test::ReadFileBytes(m_dir.File(L"TrafficHistory.log"));
+  ASSERT_EQ(bytes.size(), 24u + 3 * 296u);  // the final records were still written
+  EXPECT_EQ(static_cast<uint8_t>(bytes[24 + 280]), 4000 % 256);
 }
 
 TEST_F(ServiceMonitorTest, AFailingAdapterTableStopsTheCountdowns) {

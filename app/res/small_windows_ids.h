@@ -1,0 +1,31 @@
+#pragma once
+// Resource and control ids of the stopwatch and the About dialog.
+#define IDD_ABOUT 210
+#define IDD_STOPWATCH 216
+
+// Stopwatch
+#define IDC_SW_ALWAYS_ON_TOP 1024
+#define IDC_SW_ADAPTER 1043
+#define IDC_SW_TOTAL_DOWN_BYTES 1074
+#define IDC_SW_TOTAL_UP_BYTES 1075
+#define IDC_SW_TOTAL_DOWN_BITS 1076
+#define IDC_SW_ELAPSED 1077
+#define IDC_SW_START_STOP 1078
+#define IDC_SW_MAX_DOWN 1079
+#define IDC_SW_MAX_UP 1080
+#define IDC_SW_MIN_DOWN 1081
+#define IDC_SW_MIN_UP 1082
+#define IDC_SW_AVG_DOWN 1083
+#define IDC_SW_AVG_UP 1084
+#define IDC_SW_TOTAL_UP_BITS 1085
+#define IDC_SW_CLOSE 1086
+#define IDC_SW_RESET_GRAPH 1174
+
+// About
+#define IDC_ABOUT_SUPPORT_LINK 1011
+#define IDC_ABOUT_TELL_FRIEND 1018
+#define IDC_ABOUT_CHECK_UPDATE 1021
+#define IDC_ABOUT_HOME_LINK 1151
+#define IDC_ABOUT_ICON 1200
+#define IDC_ABOUT_VERSION 1201
+#define IDC_ABOUT_CONTACT 1202

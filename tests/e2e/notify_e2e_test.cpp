@@ -105,6 +105,8 @@ class NotifyTest : public ::testing::Test {
     for (HWND w : TopLevelWindows(0, L"#32770", L"Vantrel")) PostMessageW(w, WM_CLOSE, 0, 0);
     WaitUntil([] { return TopLevelWindows(0, L"#32770", L"Vantrel").empty(); }, kEffectTimeoutMs);
     ASSERT_TRUE(DeleteTree(kRootKey));
+    // Not a first start: the help file stays closed.
+    ASSERT_TRUE(WriteDword(kOptionsKey, L"FirstRun", 0));
     std::wstring logPath = g_artifactDir + L"\\TrafficHistory-notify-e2e.log";
     DeleteFileW(logPath.c_str());
     ASSERT_TRUE(WriteString(kOptionsKey, L"TrafficLogFile", logPath));

@@ -114,6 +114,8 @@ class ServicePageTest : public ::testing::Test {
     scm.RemoveService(kService);  // a leftover of an earlier run
     ASSERT_TRUE(DeleteTree(kRootKey));
     registry.DeleteTree(SettingsRoot::LocalMachine, kRootKey);
+    // Not a first start: the help file stays closed.
+    ASSERT_TRUE(WriteDword(kOptionsKey, L"FirstRun", 0));
     logPath = g_artifactDir + L"\\TrafficHistory-service-page-e2e.log";
     reportPath = g_artifactDir + L"\\service-page-daily.csv";
     DeleteFileW(reportPath.c_str());

@@ -21,10 +21,6 @@ std::wstring EmailFailedText(const std::wstring& error) {
          L"\n\nPlease check your email settings at Options -> Notification -> Email Settings.";
 }
 
-std::wstring NotAvailableText(const std::wstring& feature) {
-  return feature + L" is not available in this version of Vantrel.";
-}
-
 LogFailureOutcome ReportLogOpenFailure(ILogFailureDialogue& ui, bool serviceMode, const std::wstring& path) {
   if (serviceMode) {
     ui.ShowWarning(LogOpenFailedInServiceText(path));

@@ -27,8 +27,6 @@ std::wstring LogOpenFailedInServiceText(const std::wstring& path);
 std::wstring LogCreateFailedQuestion(const std::wstring& path);
 // A failed notification e-mail, with the sender's error text.
 std::wstring EmailFailedText(const std::wstring& error);
-// What a command shows while what it opens is not part of this version ("The Options window").
-std::wstring NotAvailableText(const std::wstring& feature);
 
 // The steps of the dialogue after a failed log open, provided by the window.
 class ILogFailureDialogue {

@@ -141,8 +141,6 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   void ApplyGraphTextPage(const Options& page);
   void ApplyAdaptersPage(const AdaptersPageValues& page);
   void RecreatePens();
-  // A window that this version does not have: a plain information box, under the modal rules.
-  void ShowUnavailable(const wchar_t* feature, bool modal);
   // Runs a modal window of ours: modal-open set and not topmost while it is open.
   template <class F>
   void RunModalWindow(F&& body);

@@ -14,13 +14,6 @@ void CMainDlg::ShowMessage(const std::wstring& text, UINT icon) {
   MessageBoxW(m_hwnd, text.c_str(), kAppCaption, MB_OK | icon);
 }
 
-void CMainDlg::ShowUnavailable(const wchar_t* feature, bool modal) {
-  if (modal)
-    RunModalWindow([&] { ShowMessage(NotAvailableText(feature), MB_ICONINFORMATION); });
-  else
-    ShowMessage(NotAvailableText(feature), MB_ICONINFORMATION);
-}
-
 void CMainDlg::ShowMainWindow() {
   m_state.hiddenStartLatch = false;
   m_state.shown = true;

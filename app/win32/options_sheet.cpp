@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/logic/main_messages.h"
+#include "app/res/resource.h"
 #include "app/win32/main_dlg.h"
 #include "app/win32/opt_adapters_page.h"
 #include "app/win32/opt_notify_page.h"
@@ -51,8 +52,8 @@ bool COptionsPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   if (msg == WM_NOTIFY) {
     const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
     if (hdr && hdr->code == PSN_HELP) {
-      // The help file is not part of this version; the page says so as the main window does.
-      MessageBoxW(m_sheet.Owner(), NotAvailableText(L"Help").c_str(), kAppCaption, MB_OK | MB_ICONINFORMATION);
+      // The main window's help command: it brings an open help window forward or opens the file.
+      PostMessageW(m_sheet.MainWindow(), WM_COMMAND, MAKEWPARAM(ID_HELP_CONTENTS, 0), 0);
       *result = 0;
       return true;
     }

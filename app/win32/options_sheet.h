@@ -97,6 +97,7 @@ class COptionsSheet : public ui::CPropertySheet {
   bool ApplyToMain(uint32_t pageCode, const void* values);
   // The window that owns message boxes and common dialogs.
   HWND Owner() const { return m_hwnd ? m_hwnd : m_main; }
+  HWND MainWindow() const { return m_main; }
 
  protected:
   void OnInitSheet() override;

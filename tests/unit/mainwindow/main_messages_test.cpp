@@ -18,7 +18,6 @@ TEST(MainMessages, SayExactlyWhatTheUserReads) {
             L"Failed to send the notification email.\n\nError: 550 no such user\n\nPlease check your email settings "
             L"at Options -> Notification -> Email Settings.");
   EXPECT_EQ(InitFailedMessage().rfind(L"Failed to initialize! Vantrel will exit.\n\n", 0), 0u);
-  EXPECT_EQ(NotAvailableText(L"The Options window"), L"The Options window is not available in this version of Vantrel.");
 }
 
 // Records the dialogue and answers from a script.

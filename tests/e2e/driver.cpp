@@ -313,4 +313,21 @@ bool CaptureWindow(HWND hwnd, Screenshot* shot) {
   return ok;
 }
 
+bool ReadProgramArguments(int argc, char** argv, std::wstring* programPath, std::wstring* artifactDir) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s <OrlixVantrel.exe> <artifact folder>\n", argv[0]);
+    return false;
+  }
+  auto widen = [](const char* s) {
+    int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
+    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1) MultiByteToWideChar(CP_ACP, 0, s, -1, w.data(), n);
+    return w;
+  };
+  *programPath = WindowsPath(widen(argv[1]));
+  *artifactDir = WindowsPath(widen(argv[2]));
+  CreateDirectoryW(artifactDir->c_str(), nullptr);
+  return true;
+}
+
 }  // namespace vantrel::e2e

@@ -16,6 +16,9 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
 // A Windows path for a path this driver was given (a Unix path becomes one on drive Z:).
 std::wstring WindowsPath(const std::wstring& path);
+// The window tests' command line, "<OrlixVantrel.exe> <artifact folder>": both as Windows paths,
+// the folder made. False (with the usage printed) when they are missing.
+bool ReadProgramArguments(int argc, char** argv, std::wstring* programPath, std::wstring* artifactDir);
 
 // A started program; stopped (terminated) when the object goes, if it still runs.
 class Program {

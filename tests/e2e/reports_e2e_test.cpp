@@ -563,19 +563,8 @@ TEST_F(ReportsTest, RatesRecorderRefusesBadInputAndRecordsEverySecond) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: %s <OrlixVantrel.exe> <artifact folder>\n", argv[0]);
+  if (!vantrel::e2e::ReadProgramArguments(argc, argv, &vantrel::e2e::g_programPath, &vantrel::e2e::g_artifactDir))
     return 2;
-  }
-  auto widen = [](const char* s) {
-    int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
-    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
-    if (n > 1) MultiByteToWideChar(CP_ACP, 0, s, -1, w.data(), n);
-    return w;
-  };
-  vantrel::e2e::g_programPath = vantrel::e2e::WindowsPath(widen(argv[1]));
-  vantrel::e2e::g_artifactDir = vantrel::e2e::WindowsPath(widen(argv[2]));
-  CreateDirectoryW(vantrel::e2e::g_artifactDir.c_str(), nullptr);
   int result = RUN_ALL_TESTS();
   // Leave the prefix as a first start finds it.
   vantrel::e2e::DeleteTree(vantrel::e2e::kRootKey);

@@ -16,6 +16,8 @@ build=$root/build
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  # Paths relative to the checkout, so that another clone of the same sources hits the cache.
+  export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
 fi
 
 cmake -S . -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON "${launcher[@]}"

@@ -3,6 +3,10 @@
 # leaving the machine: a veth pair whose far end lives in a network namespace of its own.
 # The command finds the near end by its address and the peer address in VANTREL_E2E_PEER.
 set -euo pipefail
+# One pair at a time on this machine: every pair uses the same addresses (and the tests inside
+# use port 25), so runs from other checkouts wait here for their turn.
+exec 9>/tmp/vantrel-e2e-veth.lock
+flock 9
 ns=vantrel-e2e-$$
 near=vte$$a
 far=vte$$b

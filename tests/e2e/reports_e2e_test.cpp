@@ -16,6 +16,7 @@
 #include "platform/file.h"
 #include "reports/report_export.h"
 #include "reports/report_tables.h"
+#include "settings/notification_rule.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/driver_controls.h"
 #include "trafficlog/log_format.h"
@@ -491,6 +492,32 @@ TEST_F(ReportsTest, ClearLeavesThePagesAsTheyAreWhileTheServiceOwnsTheLog) {
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }, kEffectTimeoutMs));
   PostCommand(main, kExit);
   EXPECT_TRUE(program.WaitForExit(kStartTimeoutMs));
+}
+
+TEST_F(ReportsTest, TheEndOfTheSessionClosesAnOpenAlertBeforeTheAdaptersGo) {
+  // More than 1 GB downloaded through All Connections in the last 10 days: the crafted history
+  // alerts with the first ticks.
+  NotificationRule rule;
+  rule.kind = kKindAllConnections;
+  rule.number = L"1";
+  rule.unit = 3;
+  rule.direction = 0;
+  rule.period = 2;
+  rule.days = kLastDays;
+  ASSERT_TRUE(WriteBinary(kOptionsKey, L"NotificationEx2U", SerializeNotificationRule(rule)));
+  ASSERT_TRUE(WriteDword(kOptionsKey, L"NotificationEnabled", 1));
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  HWND alert = WaitForWindow(program.ProcessId(), L"#32770", L"Notification - Vantrel", kStartTimeoutMs);
+  ASSERT_NE(alert, nullptr) << "no alert over the crafted history";
+
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, kEffectTimeoutMs, &answer));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(alert); }, kEffectTimeoutMs)) << "the alert outlived the session";
+  // The program ends cleanly afterwards: nothing was left reading what the session's end freed.
+  PostCommand(main, kExit);
+  ASSERT_TRUE(program.WaitForExit(kStartTimeoutMs));
+  EXPECT_EQ(program.ExitCode(), 0u);
 }
 
 // The data lines of a text rate file: those after the rule under the column header.

@@ -96,6 +96,8 @@ class AlertMonitor {
   const PreparedRule& prepared() const { return m_prepared; }
   uint32_t nextAlertType() const { return m_nextAlertType; }
   int32_t nextAlertMin() const { return m_nextAlertMin; }
+  // The monitored list is going (the program ends): nothing is watched any more.
+  void ForgetWatchedEntry() { m_prepared.watched = nullptr; }
   void SetNextAlert(uint32_t type, int32_t minutes) {
     m_nextAlertType = type > 1 ? 0 : type;
     m_nextAlertMin = minutes < 1 ? 1 : minutes;

@@ -8,6 +8,9 @@
 # on a private Xvfb: the script waits (at most 60 s) for the window "Vantrel", lets the graph
 # draw a few seconds, saves a screenshot of the screen as PNG (default
 # build/vantrel-screenshot.png), stops the program and exits.
+#
+# The prefix starts as not a first run (scripts/run-prefix.sh): Wine's help viewer shows the
+# help blank, so the pages are read from help/ instead.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -26,6 +29,7 @@ program=$root/build/win/bin/OrlixVantrel.exe
 driver=$root/build/win/tests/e2e/vantrel_driver.exe
 
 if [[ -n "${DISPLAY:-}" ]]; then
+  "$root/scripts/run-prefix.sh" "$WINEPREFIX"
   exec wine "$program"
 fi
 
@@ -43,6 +47,7 @@ start_virtual_display 120 160 || { echo "no free X display number for Xvfb" >&2;
 
 wineserver -p >/dev/null 2>&1 </dev/null || true
 wine wineboot >/dev/null 2>&1 </dev/null || true
+"$root/scripts/run-prefix.sh" "$WINEPREFIX"
 wine "$program" >/dev/null 2>&1 </dev/null &
 program_pid=$!
 

@@ -75,6 +75,7 @@ TrafficLog::~TrafficLog() = default;
 
 const std::wstring& TrafficLog::LocateTrafficLog() {
   m_pathFromSettings = false;
+  m_storedPath.clear();
   std::wstring value;
   if (m_program == LogProgram::Service) {
     ReadStatus st = ReadString(m_settings, SettingsRoot::LocalMachine, keys::kOptions, keys::kTrafficLogFile,
@@ -115,10 +116,14 @@ const std::wstring& TrafficLog::LocateTrafficLog() {
 }
 
 bool TrafficLog::ChangeLogPath(const std::wstring& path) {
-  m_path = path;
-  m_pathFromSettings = true;
-  bool ok = WriteString(m_settings, SettingsRoot::CurrentUser, keys::kOptions, keys::kTrafficLogFile, m_path);
-  if (m_serviceMode) ok = WriteMachineLogPath() && ok;
+  m_storedPath = path;
+  if (!IsOpen()) {
+    m_path = path;
+    m_pathFromSettings = true;
+  }
+  bool ok = WriteString(m_settings, SettingsRoot::CurrentUser, keys::kOptions, keys::kTrafficLogFile, path);
+  if (m_serviceMode)
+    ok = WriteString(m_settings, SettingsRoot::LocalMachine, keys::kOptions, keys::kTrafficLogFile, path) && ok;
   return ok;
 }
 

@@ -106,11 +106,14 @@ class TrafficLog {
   uint64_t PeriodTotal(uint32_t kind, std::string_view id, int periodType, int direction, int n,
                        const LocalTime& today, int weekStartDay, int monthStartDay);
 
-  // A path chosen by the user (the open-failure dialogue, the Traffic Reports window): kept
-  // as the log path and stored in TrafficLogFile per user and, in service mode, machine-wide.
-  // The log is not reopened. False when the setting could not be stored.
+  // A path chosen by the user (the open-failure dialogue, the Traffic Reports window): stored
+  // in TrafficLogFile per user and, in service mode, machine-wide (StoredPath). An open log
+  // is not switched: until the next start every read, write, copy and reopen (the hand-over
+  // to and from the service) goes to the log that is open, Path(). Without an open log the
+  // new path is also the one OpenTrafficLog opens. False when the setting could not be stored.
   bool ChangeLogPath(const std::wstring& path);
-  // Stores the current path as TrafficLogFile machine-wide (the service mode is switched on).
+  // Stores Path() as TrafficLogFile machine-wide (the service mode is switched on: the
+  // service takes over the log this program has open).
   bool WriteMachineLogPath();
   // The open-failure dialogue's retry: ChangeLogPath, OpenTrafficLog, and on success
   // LoadTodayTotals for `today`. True when the log is open.
@@ -119,7 +122,10 @@ class TrafficLog {
   // The open log for reading passes (the Traffic Reports window's tables), null while no log
   // is open. A pass may leave the handle anywhere: every write positions it first.
   IFile* ReadHandle() const { return m_file.get(); }
+  // The log that is open, or the one OpenTrafficLog opens.
   const std::wstring& Path() const { return m_path; }
+  // TrafficLogFile as located at the start or changed since: the log of the next start.
+  const std::wstring& StoredPath() const { return m_storedPath.empty() ? m_path : m_storedPath; }
   bool PathFromSettings() const { return m_pathFromSettings; }
   bool IsOpen() const { return m_access != LogAccess::None; }
   LogAccess Access() const { return m_access; }
@@ -148,6 +154,7 @@ class TrafficLog {
   std::unique_ptr<IFile> m_file;
   LogAccess m_access = LogAccess::None;
   std::wstring m_path;
+  std::wstring m_storedPath;  // empty while it is Path()
   bool m_pathFromSettings = false;
   bool m_serviceMode = false;
   std::wstring m_damagedCopy;

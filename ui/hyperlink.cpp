@@ -6,6 +6,7 @@ namespace vantrel::ui {
 
 namespace {
 constexpr UINT_PTR kSubclassId = 0x4C494E4B;  // 'LINK'
+constexpr UINT_PTR kTooltipSubclassId = 0x4C54544C;  // 'LTTL'
 constexpr int kOldHelpHandCursor = 106;
 }  // namespace
 
@@ -65,6 +66,9 @@ bool CHyperlink::Attach(HWND label, const std::wstring& target, Opener open, Fai
     ti.uId = reinterpret_cast<UINT_PTR>(label);
     ti.lpszText = m_target.data();
     SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    // The dialog owns the tooltip and destroys it before its controls: the control learns of
+    // that here, so the tooltip is destroyed once.
+    SetWindowSubclass(m_tooltip, &CHyperlink::TooltipProc, kTooltipSubclassId, reinterpret_cast<DWORD_PTR>(this));
   }
   return SetWindowSubclass(label, &CHyperlink::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
 }
@@ -72,10 +76,16 @@ bool CHyperlink::Attach(HWND label, const std::wstring& target, Opener open, Fai
 void CHyperlink::Detach() {
   if (m_label) {
     KillTimer(m_label, kHoverTimer);
+    if (m_pressed && GetCapture() == m_label) ReleaseCapture();
     RemoveWindowSubclass(m_label, &CHyperlink::SubclassProc, kSubclassId);
   }
-  if (m_tooltip) DestroyWindow(m_tooltip);
-  m_tooltip = nullptr;
+  m_pressed = false;
+  if (m_tooltip) {
+    HWND tooltip = m_tooltip;
+    RemoveWindowSubclass(tooltip, &CHyperlink::TooltipProc, kTooltipSubclassId);
+    m_tooltip = nullptr;
+    DestroyWindow(tooltip);
+  }
   if (m_hand && m_ownsHand) DestroyCursor(m_hand);
   m_hand = nullptr;
   m_ownsHand = false;
@@ -119,8 +129,12 @@ void CHyperlink::Paint() {
   EndPaint(m_label, &ps);
 }
 
-void CHyperlink::OnMouseMove() {
-  if (m_hovering) return;
+void CHyperlink::OnMouseMove(LPARAM lp) {
+  // While the button is held the control sees every move: only those over it count.
+  POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+  RECT rc;
+  GetClientRect(m_label, &rc);
+  if (m_hovering || !PtInRect(&rc, pt)) return;
   m_hovering = true;
   InvalidateRect(m_label, nullptr, TRUE);
   SetTimer(m_label, kHoverTimer, kHoverMilliseconds, nullptr);
@@ -135,6 +149,22 @@ void CHyperlink::OnHoverTimer() {
   m_hovering = false;
   KillTimer(m_label, kHoverTimer);
   InvalidateRect(m_label, nullptr, TRUE);
+}
+
+void CHyperlink::OnButtonDown() {
+  m_pressed = true;
+  // The release is seen wherever it happens, so one outside the link is no click.
+  SetCapture(m_label);
+}
+
+void CHyperlink::OnButtonUp(LPARAM lp) {
+  if (!m_pressed) return;  // pressed elsewhere, released over the link
+  m_pressed = false;
+  if (GetCapture() == m_label) ReleaseCapture();
+  POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+  RECT rc;
+  GetClientRect(m_label, &rc);
+  if (PtInRect(&rc, pt)) Follow();
 }
 
 void CHyperlink::Follow() {
@@ -164,7 +194,7 @@ LRESULT CALLBACK CHyperlink::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
       }
       break;
     case WM_MOUSEMOVE:
-      self->OnMouseMove();
+      self->OnMouseMove(lp);
       break;
     case WM_TIMER:
       if (wp == kHoverTimer) {
@@ -172,9 +202,15 @@ LRESULT CALLBACK CHyperlink::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
         return 0;
       }
       break;
-    case WM_LBUTTONUP:
-      self->Follow();
+    case WM_LBUTTONDOWN:
+      self->OnButtonDown();
       return 0;
+    case WM_LBUTTONUP:
+      self->OnButtonUp(lp);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lp) != hwnd) self->m_pressed = false;
+      break;
     case WM_NCDESTROY:
       KillTimer(hwnd, kHoverTimer);
       RemoveWindowSubclass(hwnd, &CHyperlink::SubclassProc, kSubclassId);
@@ -182,6 +218,15 @@ LRESULT CALLBACK CHyperlink::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
       return DefSubclassProc(hwnd, msg, wp, lp);
     default:
       break;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK CHyperlink::TooltipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+  if (msg == WM_NCDESTROY) {
+    auto* self = reinterpret_cast<CHyperlink*>(ref);
+    RemoveWindowSubclass(hwnd, &CHyperlink::TooltipProc, kTooltipSubclassId);
+    if (self->m_tooltip == hwnd) self->m_tooltip = nullptr;
   }
   return DefSubclassProc(hwnd, msg, wp, lp);
 }

@@ -1,8 +1,9 @@
 #pragma once
 // A static text control turned into a hyperlink: underlined, blue until visited, purple
 // after, red while the mouse is over it; the hand cursor; a tooltip with the target; sized to
-// its text. A click opens the target through the owner's opener; when that fails the control
-// beeps and shows the owner's text for the failure code.
+// its text. A click (the left button pressed and released over the link) opens the target
+// through the owner's opener; when that fails the control beeps and shows the owner's text
+// for the failure code.
 #include <windows.h>
 
 #include <functional>
@@ -36,15 +37,20 @@ class CHyperlink {
               const std::wstring& caption);
   void Detach();
   HWND hwnd() const { return m_label; }
+  // The tooltip window while it exists (its owner, the dialog, destroys it with itself).
+  HWND tooltip() const { return m_tooltip; }
   bool Visited() const { return m_visited; }
   // Opens the target as a click does.
   void Follow();
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+  static LRESULT CALLBACK TooltipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
   void Paint();
   void FitToText();
-  void OnMouseMove();
+  void OnMouseMove(LPARAM lp);
+  void OnButtonDown();
+  void OnButtonUp(LPARAM lp);
   void OnHoverTimer();
   void LoadHandCursor();
 
@@ -60,6 +66,7 @@ class CHyperlink {
   bool m_ownsHand = false;
   bool m_visited = false;
   bool m_hovering = false;
+  bool m_pressed = false;  // the left button went down over the link and is still down
 };
 
 }  // namespace vantrel::ui

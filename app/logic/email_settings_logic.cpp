@@ -36,9 +36,7 @@ EmailDialogCheck CheckTestAddress(const std::wstring& address) {
 }
 
 std::wstring EmailPreviewText(const EmailSettings& f) {
-  EmailPlaceholders samples = PreviewPlaceholders();
-  return L"Subject: " + ExpandPlaceholders(f.emlTempSubject, samples) + L"\r\n\r\n" +
-         ExpandPlaceholders(f.emlTempBody, samples);
+  return ExpandPlaceholders(f.emlTempBody, PreviewPlaceholders());
 }
 
 std::wstring TestEmailOutcomeText(const std::wstring& error, bool failed) {

@@ -50,7 +50,7 @@ EmailDialogCheck CheckEmailFields(const EmailSettings& fields, const std::wstrin
 // The test e-mail's address, after the fields passed.
 EmailDialogCheck CheckTestAddress(const std::wstring& address);
 
-// The preview box: the subject and the body with the sample values.
+// The preview box: the body template alone, with the sample values.
 std::wstring EmailPreviewText(const EmailSettings& fields);
 
 inline constexpr wchar_t kSendingEmailStatus[] = L"Sending email...";

@@ -1,7 +1,11 @@
 #pragma once
-// The notification dialog without a window: its control ids, its caption, and the check of
-// the next-alert choice when it closes.
+// The notification dialog without a window: its control ids, its caption, which sounds it
+// started, and the check of the next-alert choice when it closes.
+#include <cstdint>
+#include <functional>
 #include <string>
+
+#include "settings/notification_rule.h"
 
 namespace vantrel {
 
@@ -26,8 +30,20 @@ std::wstring NotifyDialogCaption();
 
 inline constexpr wchar_t kMinutesRefusedText[] = L"Minutes up to next alert should be greater than 0.";
 
-// Closing with choice 1 needs minutes above 0; the minutes edit's text is read as the spin
-// reads it (no number is 0). True when the dialog may close; *minutes gets the value.
-bool NextAlertChoiceAccepted(int choice, const std::wstring& minutesText, int* minutes);
+// What closing the dialog keeps: the choice and the minutes edit's number (as the spin reads
+// it: no number is 0, at most 32767), the minutes whatever the choice. Choice 1 needs minutes
+// above 0: `accepted` is false otherwise and the dialog stays open.
+struct NextAlertChoice {
+  bool accepted = true;
+  uint32_t choice = 0;
+  int32_t minutes = 0;
+};
+NextAlertChoice ReadNextAlertChoice(int choice, const std::wstring& minutesText);
+
+// Starts the rule's alert sounds: its WAV file looped (when on and named) and its beeps (when
+// on). Each starter says whether it really started. True when either did: the stop button is
+// enabled only then.
+bool StartAlertSounds(const NotificationRule& rule, const std::function<bool(const std::wstring& file)>& playLoop,
+                      const std::function<bool(int32_t beepChoice)>& startBeeps);
 
 }  // namespace vantrel

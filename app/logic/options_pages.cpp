@@ -240,6 +240,12 @@ SpeedSelection SelectSpeed(uint32_t connRateBps) {
   return s;
 }
 
+SpeedChoice ChooseSpeed(int index) {
+  int32_t value = ValueAt(ConnectionSpeedChoices(), index, 0);
+  if (value == kSpecifySpeedValue) return SpeedChoice{0, true};
+  return SpeedChoice{static_cast<uint32_t>(value), false};
+}
+
 uint32_t ConnRateFromText(const std::wstring& text) {
   int32_t n = NumberFromText(text);
   return static_cast<uint32_t>(n < 0 ? 0 : n);

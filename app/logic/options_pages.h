@@ -147,6 +147,14 @@ struct SpeedSelection {
   uint32_t editValue = 0;
 };
 SpeedSelection SelectSpeed(uint32_t connRateBps);
+// A speed item chosen by the user (its index in the list): the rate the selected adapter
+// takes, and whether the speed edit opens. "Specify Speed" opens the edit with 0 in it, and
+// the adapter takes that 0 as it would a typed number.
+struct SpeedChoice {
+  uint32_t connRateBps = 0;
+  bool specify = false;
+};
+SpeedChoice ChooseSpeed(int index);
 // The speed edit's text as a rate, kept within the spin's range.
 uint32_t ConnRateFromText(const std::wstring& text);
 

@@ -30,6 +30,23 @@ RecorderDialogModel::RecorderDialogModel(std::vector<std::wstring> names, std::v
   m_names.resize(m_rows.size());
 }
 
+RecorderCheck RecorderDialogModel::Check(const std::vector<size_t>& shown, IFileSystem& fs) const {
+  std::vector<size_t> order;
+  std::vector<bool> placed(m_rows.size(), false);
+  for (size_t row : shown) {
+    if (row >= m_rows.size() || placed[row]) continue;
+    placed[row] = true;
+    order.push_back(row);
+  }
+  for (size_t row = 0; row < m_rows.size(); ++row)
+    if (!placed[row]) order.push_back(row);
+  std::vector<RecorderSettings> inOrder;
+  for (size_t row : order) inOrder.push_back(m_rows[row]);
+  RecorderCheck check = CheckRecorderSettings(inOrder, fs);
+  if (!check.ok()) check.row = static_cast<int>(order[static_cast<size_t>(check.row)]);
+  return check;
+}
+
 RecorderRowCells RecorderDialogModel::Cells(size_t row) const {
   RecorderRowCells cells;
   if (row >= m_rows.size()) return cells;

@@ -52,6 +52,11 @@ class RecorderDialogModel {
   // The radio pair while the row records.
   bool SetNumbersOnly(size_t row, bool numbersOnly);
 
+  // OK: the checks of CheckRecorderSettings over the rows in the order the list shows them
+  // (`shown`: the row at each position, after any sort; rows it leaves out come last), so the
+  // failure reported is the first one the user sees. The failing row is a row of this model.
+  RecorderCheck Check(const std::vector<size_t>& shown, IFileSystem& fs) const;
+
  private:
   std::vector<std::wstring> m_names;
   std::vector<RecorderSettings> m_rows;

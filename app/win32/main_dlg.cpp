@@ -11,6 +11,7 @@
 #include "app/logic/main_messages.h"
 #include "app/logic/start_up.h"
 #include "app/res/resource.h"
+#include "app/win32/notify_dlg.h"
 #include "notify/email_sender.h"
 #include "platform/file.h"
 #include "platform/paths.h"
@@ -319,6 +320,10 @@ void CMainDlg::Shutdown() {
     KillTimer(m_hwnd, IDT_TICK);
     m_state.timerRunning = false;
   }
+  // The notification dialog first: its timer reads the watched entry, which goes with the
+  // list. The session may end while it is open.
+  if (m_notifyDialog) m_notifyDialog->CloseForShutdown();
+  m_alerts.ForgetWatchedEntry();
   // 1. The hot key.
   if (m_hotkeyRegistered) {
     UnregisterHotKey(m_hwnd, kHotkeyId);
@@ -337,16 +342,24 @@ void CMainDlg::Shutdown() {
   SaveAdapters();
   // 6. The tray icon.
   if (m_options.dispIconSystray) m_tray.Delete();
-  // 7. Views, histories and rate files.
+  // 7. The rate files.
+  for (auto& entry : m_adapters) entry.rateFile.reset();
+  // 8. Views, histories and the list, unless a window of ours still runs on them (the session
+  // ended under the Traffic Reports window, the stopwatch or the notification dialog, which
+  // may also be inside the tick): then when the window itself goes.
+  if (!m_state.modalOpen) ReleaseMonitoredList();
+}
+
+void CMainDlg::ReleaseMonitoredList() {
+  if (m_listReleased) return;
+  m_listReleased = true;
   for (auto& entry : m_adapters) {
     entry.view = nullptr;
     entry.history.clear();
-    entry.rateFile.reset();
   }
   m_views.clear();
   m_stack = ViewStack{};
   m_tick.reset();
-  // 8. The list itself.
   m_adapters = MonitoredList{};
 }
 
@@ -441,6 +454,7 @@ bool CMainDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       return true;
     case WM_DESTROY:
       Shutdown();
+      ReleaseMonitoredList();
       return false;
     case WM_WINDOWPOSCHANGING:
       if (m_options.startMinimized && m_state.hiddenStartLatch)

@@ -32,6 +32,8 @@
 
 namespace vantrel {
 
+class CNotifyDlg;
+
 // Private window messages; the values are fixed because other windows send them.
 constexpr UINT UM_LOG_OPEN_FAILED = 0x046F;
 constexpr UINT UM_APPLY_OPTIONS = 0x0481;
@@ -100,7 +102,11 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   void InitialiseMenus();
   void AddAdapterMenuItems(AdapterEntry& entry);
   void OnTick();
+  // The way out (Exit, an outside WM_CLOSE, the end of the session): today's records, the
+  // settings, the tray icon, the files. The views and the monitored list go with it unless a
+  // window of ours still runs on them; ReleaseMonitoredList then frees them at WM_DESTROY.
   void Shutdown();
+  void ReleaseMonitoredList();
   void SaveOptionGroups(uint32_t groups, bool alsoMachine);
   void SaveAdapters();
   void StartTimer();
@@ -231,6 +237,8 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   int m_reportsPage = 0;           // its page in front when it closed
   bool m_hotkeyRegistered = false;
   bool m_shutdownDone = false;
+  bool m_listReleased = false;
+  CNotifyDlg* m_notifyDialog = nullptr;  // the notification dialog while it runs
 
   ScmServiceState m_serviceState;  // before m_log, which uses it
   TrafficLog m_log;

@@ -43,7 +43,9 @@ void CMainDlg::ShowNotificationDialog(uint32_t* nextAlertType, int32_t* nextAler
   m_state.modalOpen = true;
   ApplyTopmost(false);
   CNotifyDlg dialog(std::move(in));
+  m_notifyDialog = &dialog;
   dialog.Run(m_instance, m_hwnd);
+  m_notifyDialog = nullptr;
   if (!wasModal) {
     RestoreTopmost();
     m_state.modalOpen = false;

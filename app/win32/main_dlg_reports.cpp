@@ -22,7 +22,8 @@ void CMainDlg::OpenTrafficReports() {
   s.byteUnits = m_options.displayUnitByte != 0;
   s.serviceMode = ServiceMode();
   s.adapter = m_reportsAdapter;
-  s.logPath = m_log.Path();
+  s.logPath = m_log.StoredPath();
+  s.openLogPath = m_log.Path();
   s.lastDays = m_options.sumLastDays;
   s.startPage = m_reportsPage;
 
@@ -34,7 +35,7 @@ void CMainDlg::OpenTrafficReports() {
   m_options.sumLastDays = sheet.LastDays();
   SaveOptionGroups(kGroupSumLastDays, true);
   // The open log stays as it is: a new path takes effect at the next start.
-  if (!EqualsIgnoreCase(sheet.LogPath(), m_log.Path())) m_log.ChangeLogPath(sheet.LogPath());
+  if (!EqualsIgnoreCase(sheet.LogPath(), m_log.StoredPath())) m_log.ChangeLogPath(sheet.LogPath());
 }
 
 void CMainDlg::OpenRatesRecorder() {

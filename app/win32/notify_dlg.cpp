@@ -69,15 +69,15 @@ BOOL CNotifyDlg::OnInitDialog() {
   CheckRadioButton(m_hwnd, IDC_NOTIFYDLG_NEVER, IDC_NOTIFYDLG_AGAIN,
                    m_choice == 1 ? IDC_NOTIFYDLG_AGAIN : IDC_NOTIFYDLG_NEVER);
 
-  if (m_in.rule.playSound && !m_in.rule.soundFile.empty()) {
-    PlaySoundW(m_in.rule.soundFile.c_str(), nullptr, SND_FILENAME | SND_LOOP | SND_NODEFAULT | SND_ASYNC);
-    m_soundStarted = true;
-  }
-  if (m_in.rule.beep) {
-    BeepTone tone = BeepChoiceTone(m_in.rule.beepChoice);
-    ProgramBeeper().StartBeeper(tone.frequency, tone.duration, 0);
-    m_soundStarted = true;
-  }
+  m_soundStarted = StartAlertSounds(
+      m_in.rule,
+      [](const std::wstring& file) {
+        return PlaySoundW(file.c_str(), nullptr, SND_FILENAME | SND_LOOP | SND_NODEFAULT | SND_ASYNC) != FALSE;
+      },
+      [](int32_t choice) {
+        BeepTone tone = BeepChoiceTone(choice);
+        return ProgramBeeper().StartBeeper(tone.frequency, tone.duration, 0);
+      });
   EnableWindow(GetDlgItem(m_hwnd, IDC_NOTIFYDLG_STOP_SOUND), m_soundStarted);
 
   UpdateRunningTotal();
@@ -113,18 +113,30 @@ void CNotifyDlg::StopSound() {
 }
 
 void CNotifyDlg::OnClose() {
-  int minutes = 0;
-  int choice = SelectedChoice();
-  if (!NextAlertChoiceAccepted(choice, ControlText(m_hwnd, IDC_NOTIFYDLG_MINUTES), &minutes)) {
+  NextAlertChoice next = ReadNextAlertChoice(SelectedChoice(), ControlText(m_hwnd, IDC_NOTIFYDLG_MINUTES));
+  if (!next.accepted) {
     MessageBoxW(m_hwnd, kMinutesRefusedText, kAppCaption, MB_OK | MB_ICONINFORMATION);
     SetFocus(GetDlgItem(m_hwnd, IDC_NOTIFYDLG_MINUTES));
     return;
   }
-  m_choice = static_cast<uint32_t>(choice);
-  if (choice == 1) m_minutes = minutes;
+  m_choice = next.choice;
+  m_minutes = next.minutes;
   StopSound();
   KillTimer(m_hwnd, kNotifyDlgTimer);
   EndModal(IDOK);
+}
+
+void CNotifyDlg::CloseForShutdown() {
+  if (!m_hwnd) return;
+  KillTimer(m_hwnd, kNotifyDlgTimer);
+  m_in.prepared.watched = nullptr;
+  StopSound();
+  NextAlertChoice next = ReadNextAlertChoice(SelectedChoice(), ControlText(m_hwnd, IDC_NOTIFYDLG_MINUTES));
+  if (next.accepted) {
+    m_choice = next.choice;
+    m_minutes = next.minutes;
+  }
+  EndModal(IDCANCEL);
 }
 
 bool CNotifyDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {

@@ -35,6 +35,10 @@ class CNotifyDlg : public ui::CDialog {
 
   // Runs the dialog modally over `owner`; the choice and minutes are read when it closes.
   void Run(HINSTANCE instance, HWND owner);
+  // The end of the session while the dialog runs: its timer and sounds stop, it forgets the
+  // watched entry (whose list is about to go) and closes, keeping the choice shown if it is
+  // acceptable.
+  void CloseForShutdown();
   uint32_t Choice() const { return m_choice; }
   int32_t Minutes() const { return m_minutes; }
 

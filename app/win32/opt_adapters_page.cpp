@@ -139,16 +139,14 @@ void COptAdaptersPage::OnRowSelection() {
 void COptAdaptersPage::OnSpeedChosen() {
   int index = Selection(IDC_CONN_SPEED);
   if (index < 0) return;
-  int32_t value = ValueAt(ConnectionSpeedChoices(), index, 0);
-  if (value == kSpecifySpeedValue) {
-    Enable(IDC_CONN_RATE, true);
-    Enable(IDC_CONN_RATE_SPIN, true);
-    SetProgramText(IDC_CONN_RATE, L"0");
-  } else {
-    if (OptionsAdapter* adapter = SelectedAdapter()) adapter->connRateBps = static_cast<uint32_t>(value);
-    Enable(IDC_CONN_RATE, false);
-    Enable(IDC_CONN_RATE_SPIN, false);
-  }
+  SpeedChoice choice = ChooseSpeed(index);
+  // What the page shows is what OK stores: "Specify Speed" puts 0 in the edit, and the
+  // adapter takes it now rather than through the edit's change, which the program's own
+  // text does not count as.
+  if (OptionsAdapter* adapter = SelectedAdapter()) adapter->connRateBps = choice.connRateBps;
+  Enable(IDC_CONN_RATE, choice.specify);
+  Enable(IDC_CONN_RATE_SPIN, choice.specify);
+  if (choice.specify) SetProgramText(IDC_CONN_RATE, std::to_wstring(choice.connRateBps));
   MarkChanged();
 }
 

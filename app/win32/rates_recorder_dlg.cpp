@@ -156,7 +156,10 @@ void CRatesRecorderDlg::OnBrowse() {
 }
 
 void CRatesRecorderDlg::OnOk() {
-  RecorderCheck check = CheckRecorderSettings(m_model.rows(), SystemFileSystem());
+  std::vector<size_t> shown;
+  for (int at = 0; at < m_list.RowCount(); ++at)
+    if (const auto* data = static_cast<const RowIndex*>(m_list.RowData(at))) shown.push_back(data->index);
+  RecorderCheck check = m_model.Check(shown, SystemFileSystem());
   if (check.ok()) {
     EndModal(IDOK);
     return;

@@ -155,7 +155,8 @@ void CSumSummaryPage::OnChangeLog() {
 void CSumSummaryPage::OnBackupLog() {
   std::wstring target;
   if (!ChooseLogFile(m_sheet.Owner(), kBackupTitle, OFN_OVERWRITEPROMPT, false, &target)) return;
-  if (BackupTrafficLog(SystemFileSystem(), m_sheet.LogPath(), target) == LogCopyResult::Failed)
+  // The log that is open, whatever path was chosen for the next start.
+  if (BackupTrafficLog(SystemFileSystem(), m_sheet.Settings().openLogPath, target) == LogCopyResult::Failed)
     ReportMessage(m_sheet.Owner(), kCopyFailedText, MB_OK | MB_ICONWARNING);
 }
 
@@ -163,7 +164,7 @@ void CSumSummaryPage::OnRestoreLog() {
   std::wstring backup;
   if (!ChooseLogFile(m_sheet.Owner(), kRestoreTitle, OFN_FILEMUSTEXIST, true, &backup)) return;
   std::wstring restored;
-  switch (RestoreTrafficLog(SystemFileSystem(), m_sheet.LogPath(), backup, &restored)) {
+  switch (RestoreTrafficLog(SystemFileSystem(), m_sheet.Settings().openLogPath, backup, &restored)) {
     case LogCopyResult::Copied:
       m_sheet.SetLogPath(restored);
       ShowLogPath();

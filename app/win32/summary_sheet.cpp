@@ -148,7 +148,7 @@ void CSummarySheet::OnClear() {
   // The main window owns the log. Where it could not empty the file (the service owns it, or
   // no log is open), emptying the pages would show a history that is in fact still there.
   if (!SendMessageW(m_main, kUmClearHistory, 0, 0)) {
-    ReportMessage(Owner(), ClearRefusedText(m_settings.serviceMode, m_settings.logPath), MB_OK | MB_ICONWARNING);
+    ReportMessage(Owner(), ClearRefusedText(m_settings.serviceMode, m_settings.openLogPath), MB_OK | MB_ICONWARNING);
     return;
   }
   for (int i = 0; i < PageCount(); ++i) {

@@ -30,7 +30,8 @@ struct SummarySheetSettings {
   bool byteUnits = false;                   // DisplayUnitByte
   bool serviceMode = false;                 // the service owns the log: it cannot be cleared here
   ReportAdapter adapter;                    // chosen last time during this run
-  std::wstring logPath;
+  std::wstring logPath;                     // TrafficLogFile: shown, and changed by Change and Restore
+  std::wstring openLogPath;                 // the log open until the next start: backed up, restored beside
   int lastDays = 30;                        // SumLastDays
   int startPage = 0;                        // the page in front when it last closed
 };

@@ -246,6 +246,10 @@ TEST_F(OptionsTest, AColourChosenForDownloadsIsSavedAndDrawnInTheGraph) {
 TEST_F(OptionsTest, ARenamedAdapterWithASpecifiedSpeedIsSavedAndShownAgain) {
   const std::wstring id = L"{E2E-OPTIONS-OFFICE-LAN}";
   AddSeenAdapter(id, L"Office LAN");
+  const std::wstring wanId = L"{E2E-OPTIONS-HOME-WAN}";
+  const std::wstring wanKey = std::wstring(kAdaptersKey) + L"\\300-" + wanId;
+  AddSeenAdapter(wanId, L"Home WAN");
+  ASSERT_TRUE(WriteDword(wanKey, L"ConnRatebps", 100000000));
   ASSERT_NE(Start(), nullptr);
   HWND sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
@@ -298,8 +302,21 @@ TEST_F(OptionsTest, ARenamedAdapterWithASpecifiedSpeedIsSavedAndShownAgain) {
   ASSERT_GE(row, 0);
   ASSERT_TRUE(ListViewSelectRow(list, row));
   EXPECT_TRUE(WaitUntil([&] { return ControlText(page, kConnRate) == L"1500000"; }, kEffectTimeoutMs));
-  EXPECT_EQ(ComboItems(page, kConnSpeed).at(static_cast<size_t>(ComboSelection(page, kConnSpeed))),
-            L"Specify Speed");
+  auto speedShown = [&] { return ComboItems(page, kConnSpeed).at(static_cast<size_t>(ComboSelection(page, kConnSpeed))); };
+  EXPECT_EQ(speedShown(), L"Specify Speed");
+
+  // "Specify Speed" chosen for an adapter of a listed speed shows 0, and OK stores that 0.
+  row = rowNamed(L"Home WAN");
+  ASSERT_GE(row, 0);
+  ASSERT_TRUE(ListViewSelectRow(list, row));
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(page, kAdapterName) == L"Home WAN"; }, kEffectTimeoutMs));
+  EXPECT_EQ(speedShown(), L"100 mbps (LAN)");
+  ASSERT_TRUE(SelectComboText(page, kConnSpeed, L"Specify Speed"));
+  ASSERT_TRUE(WaitUntil([&] { return ControlEnabled(page, kConnRate); }, kEffectTimeoutMs));
+  EXPECT_EQ(ControlText(page, kConnRate), L"0");
+  ASSERT_TRUE(PressOk(sheet));
+  EXPECT_TRUE(WaitUntil([&] { return ReadDword(wanKey, L"ConnRatebps", &rate) && rate == 0; }, kEffectTimeoutMs))
+      << "ConnRatebps is " << rate;
 }
 
 }  // namespace

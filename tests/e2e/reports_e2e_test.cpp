@@ -16,6 +16,7 @@
 #include "platform/file.h"
 #include "reports/report_export.h"
 #include "reports/report_tables.h"
+#include "settings/notification_rule.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/driver_controls.h"
 #include "trafficlog/log_format.h"
@@ -40,7 +41,7 @@ constexpr UINT kExit = 32795;
 // The window's controls.
 constexpr int kAdapterList = 1043, kExportButton = 106, kClearButton = 105, kReportList = 1098,
               kWeekLabel = 1097, kMonthLabel = 1142, kLastDaysEdit = 1131, kLogPathEdit = 1116,
-              kBackupButton = 1193, kRestoreButton = 1194;
+              kChangeButton = 1115, kBackupButton = 1193, kRestoreButton = 1194;
 constexpr int kSummaryCells[kSummaryRows][3] = {{1062, 1063, 1064}, {1065, 1066, 1067}, {1068, 1069, 1070},
                                                 {1071, 1072, 1073}, {1277, 1278, 1279}, {1074, 1075, 1076}};
 constexpr int kRecordList = 1088, kRecordFile = 1089, kRecordCheck = 1091, kRecordInterval = 1093;
@@ -406,20 +407,32 @@ TEST_F(ReportsTest, ShowsExportsBacksUpRestoresAndClearsTheHistory) {
   ASSERT_EQ(ShowPage(sheet, 1, &ReportsTest::DailyPage), daily);
   EXPECT_TRUE(RowsAre(daily, expected->Rows(ReportKind::Daily, kLab)));
 
-  // Backup copies the log; Restore of that copy beside an existing TrafficHistory_1.log makes
-  // TrafficHistory_2.log, the live log untouched.
+  // Change names the log of the next start and creates nothing; the open log stays, and Backup
+  // copies it; Restore of that copy beside an existing TrafficHistory_1.log makes
+  // TrafficHistory_2.log beside the open log, which stays untouched.
   ASSERT_EQ(ShowPage(sheet, 0, &ReportsTest::SummaryPage), summary);
   EXPECT_TRUE(SummaryIs(summary, expected->Summary(kLab, 7)));
   ASSERT_TRUE(CreateDirectoryW(WorkFile(L"saved").c_str(), nullptr));
+  const std::wstring next = WorkFile(L"saved\\next.log");
+  ClickButton(summary, kChangeButton);
+  ASSERT_TRUE(AnswerFile(L"Choose a traffic log", next));
+  EXPECT_EQ(Answer(IDOK), L"The new change won't take effect until the program restarts.");
+  EXPECT_EQ(ControlText(summary, kLogPathEdit), next);
+  EXPECT_EQ(GetFileAttributesW(next.c_str()), INVALID_FILE_ATTRIBUTES);
   ASSERT_TRUE(WriteBytes(WorkFile(L"TrafficHistory_1.log"), "an earlier restore"));
   const std::wstring backup = WorkFile(L"saved\\history-backup.log");
+  const std::string before = FileText(logPath);
   ClickButton(summary, kBackupButton);
   ASSERT_TRUE(AnswerFile(L"Backup", backup));
-  // The copy holds the whole history; today's records may have been written anew meanwhile.
-  const size_t history = kLogHeaderSize + 14 * 4 * kLogRecordSize;
-  EXPECT_TRUE(WaitUntil([&] { return FileText(backup).size() >= log.bytes.size(); }, kEffectTimeoutMs));
-  EXPECT_EQ(FileText(backup).substr(0, history), log.bytes.substr(0, history));
-  EXPECT_EQ((FileText(backup).size() - kLogHeaderSize) % kLogRecordSize, 0u);
+  // Byte for byte the open log: as it was, or as a quarter-hour write of today's records that
+  // came in between left it.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        std::string copy = FileText(backup);
+        return copy == before || copy == FileText(logPath);
+      },
+      kEffectTimeoutMs))
+      << "the backup is not the open log";
   ClickButton(summary, kRestoreButton);
   ASSERT_TRUE(AnswerFile(L"Restore", backup));
   EXPECT_EQ(Answer(IDOK), L"The new change won't take effect until the program restarts.");
@@ -460,6 +473,18 @@ TEST_F(ReportsTest, ShowsExportsBacksUpRestoresAndClearsTheHistory) {
   EXPECT_TRUE(ReadString(kOptionsKey, L"TrafficLogFile", &configured));
   EXPECT_EQ(configured, restored);
   EXPECT_TRUE(WaitUntil([&] { return (ExStyle(main) & WS_EX_TOPMOST) != 0; }, kEffectTimeoutMs));
+  // Opened again, the window shows the log of the next start.
+  PressKey(main, VK_F3);
+  sheet = WaitForWindow(program.ProcessId(), L"#32770", L"Traffic Reports - [Lab Wi-Fi]", kStartTimeoutMs);
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        HWND page = SummaryPage(sheet);
+        return page && ControlText(page, kLogPathEdit) == restored;
+      },
+      kEffectTimeoutMs));
+  ClickButton(sheet, IDCANCEL);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }, kEffectTimeoutMs));
   PostCommand(main, kExit);
   EXPECT_TRUE(program.WaitForExit(kStartTimeoutMs));
 }
@@ -491,6 +516,32 @@ TEST_F(ReportsTest, ClearLeavesThePagesAsTheyAreWhileTheServiceOwnsTheLog) {
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }, kEffectTimeoutMs));
   PostCommand(main, kExit);
   EXPECT_TRUE(program.WaitForExit(kStartTimeoutMs));
+}
+
+TEST_F(ReportsTest, TheEndOfTheSessionClosesAnOpenAlertBeforeTheAdaptersGo) {
+  // More than 1 GB downloaded through All Connections in the last 10 days: the crafted history
+  // alerts with the first ticks.
+  NotificationRule rule;
+  rule.kind = kKindAllConnections;
+  rule.number = L"1";
+  rule.unit = 3;
+  rule.direction = 0;
+  rule.period = 2;
+  rule.days = kLastDays;
+  ASSERT_TRUE(WriteBinary(kOptionsKey, L"NotificationEx2U", SerializeNotificationRule(rule)));
+  ASSERT_TRUE(WriteDword(kOptionsKey, L"NotificationEnabled", 1));
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  HWND alert = WaitForWindow(program.ProcessId(), L"#32770", L"Notification - Vantrel", kStartTimeoutMs);
+  ASSERT_NE(alert, nullptr) << "no alert over the crafted history";
+
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, kEffectTimeoutMs, &answer));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(alert); }, kEffectTimeoutMs)) << "the alert outlived the session";
+  // The program ends cleanly afterwards: nothing was left reading what the session's end freed.
+  PostCommand(main, kExit);
+  ASSERT_TRUE(program.WaitForExit(kStartTimeoutMs));
+  EXPECT_EQ(program.ExitCode(), 0u);
 }
 
 // The data lines of a text rate file: those after the rule under the column header.

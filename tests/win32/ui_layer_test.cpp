@@ -1,11 +1,12 @@
 // The window layer under Wine: objects bound to their windows and unbound at the end,
-// dialogs from in-memory templates under the layer's own modal loop, and the owner-drawn
-// menu's conversion, update pass, measuring and mnemonics.
+// dialogs from in-memory templates under the layer's own modal loop, the owner-drawn menu's
+// conversion, update pass, measuring and mnemonics, and the hyperlink's click and tooltip.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
+#include "ui/hyperlink.h"
 #include "ui/owner_draw_menu.h"
 #include "ui/window.h"
 
@@ -263,6 +264,43 @@ TEST(OwnerDrawMenu, AppendsOwnerDrawnItems) {
   EXPECT_EQ(menu.ItemText(9000), L"Ethernet");
   EXPECT_TRUE(menu.DeleteItemAt(sub, 3));
   EXPECT_EQ(GetMenuItemCount(sub), 3);
+}
+
+TEST(Hyperlink, OpensOnlyOnAPressAndReleaseOverItAndItsTooltipGoesOnceWithTheDialog) {
+  HWND dialog = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr, Instance(), nullptr);
+  ASSERT_NE(dialog, nullptr);
+  HWND label = CreateWindowExW(0, L"STATIC", L"home page", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, dialog, nullptr,
+                               Instance(), nullptr);
+  ASSERT_NE(label, nullptr);
+  int opened = 0;
+  CHyperlink link;
+  ASSERT_TRUE(link.Attach(
+      label, L"https://www.vantrel.example/",
+      [&](const std::wstring&, int) {
+        ++opened;
+        return 42;
+      },
+      [](int) { return std::wstring(); }, L"Vantrel"));
+  const LPARAM over = MAKELPARAM(2, 2), outside = MAKELPARAM(250, 2);
+
+  SendMessageW(label, WM_LBUTTONUP, 0, over);  // pressed elsewhere, released over the link
+  EXPECT_EQ(opened, 0);
+  SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, over);
+  SendMessageW(label, WM_LBUTTONUP, 0, outside);  // pressed over it, released elsewhere
+  EXPECT_EQ(opened, 0);
+  SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, over);
+  SendMessageW(label, WM_LBUTTONUP, 0, over);
+  EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(link.Visited());
+  EXPECT_NE(GetCapture(), label);
+
+  // The dialog destroys the tooltip it owns; the link then has none left to destroy again.
+  HWND tooltip = link.tooltip();
+  ASSERT_TRUE(IsWindow(tooltip));
+  DestroyWindow(dialog);
+  EXPECT_FALSE(IsWindow(tooltip));
+  EXPECT_EQ(link.tooltip(), nullptr);
+  EXPECT_EQ(link.hwnd(), nullptr);
 }
 
 }  // namespace

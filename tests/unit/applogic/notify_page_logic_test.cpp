@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "app/logic/email_settings_logic.h"
 #include "app/logic/notify_dialog_logic.h"
@@ -222,21 +224,60 @@ TEST(EmailSettingsDialog, ChecksItsFieldsInOrder) {
   EXPECT_TRUE(CheckTestAddress(L"a@b.c").ok);
 }
 
-TEST(EmailSettingsDialog, PreviewsSubjectAndBodyWithTheSampleValues) {
+TEST(EmailSettingsDialog, PreviewsTheBodyAloneWithTheSampleValues) {
   EmailSettings f;
   f.emlTempSubject = L"Over %b";
-  f.emlTempBody = L"%a: %t %f in %p";
-  EXPECT_EQ(EmailPreviewText(f), L"Subject: Over 10 GB\r\n\r\nLAN [10.0.0.10]: downloaded 11.2 GB in week "
-                                 L"(03/02/2008 -- 03/08/2008)");
+  f.emlTempBody = L"%a: %t %f in %p, more than %b";
+  EXPECT_EQ(EmailPreviewText(f), L"LAN [10.0.0.10]: downloaded 11.2 GB in week (03/02/2008 -- 03/08/2008), more than "
+                                 L"10 GB");
 }
 
-TEST(NotificationDialog, ClosingWithARemindChoiceNeedsMinutes) {
-  int minutes = -1;
-  EXPECT_FALSE(NextAlertChoiceAccepted(1, L"0", &minutes));
-  EXPECT_FALSE(NextAlertChoiceAccepted(1, L"", &minutes));
-  EXPECT_TRUE(NextAlertChoiceAccepted(0, L"", &minutes));
-  EXPECT_TRUE(NextAlertChoiceAccepted(1, L"99999", &minutes));
-  EXPECT_EQ(minutes, 32767);
+TEST(NotificationDialog, ClosingKeepsTheMinutesWhateverTheChoiceAndARemindChoiceNeedsSome) {
+  EXPECT_FALSE(ReadNextAlertChoice(1, L"0").accepted);
+  EXPECT_FALSE(ReadNextAlertChoice(1, L"").accepted);
+  NextAlertChoice remind = ReadNextAlertChoice(1, L"99999");
+  EXPECT_TRUE(remind.accepted);
+  EXPECT_EQ(remind.choice, 1u);
+  EXPECT_EQ(remind.minutes, 32767);
+  // "Never again" with minutes typed: the minutes are kept for the next time.
+  NextAlertChoice never = ReadNextAlertChoice(0, L"15");
+  EXPECT_TRUE(never.accepted);
+  EXPECT_EQ(never.choice, 0u);
+  EXPECT_EQ(never.minutes, 15);
+  EXPECT_TRUE(ReadNextAlertChoice(0, L"").accepted);
+}
+
+TEST(NotificationDialog, TheStopButtonIsForASoundOrBeepThatReallyStarted) {
+  NotificationRule rule;
+  rule.playSound = 1;
+  rule.soundFile = L"C:\\alert.wav";
+  rule.beep = 1;
+  rule.beepChoice = 4;
+  std::vector<std::wstring> played;
+  std::vector<int32_t> beeped;
+  auto play = [&](bool ok) {
+    return [&played, ok](const std::wstring& file) {
+      played.push_back(file);
+      return ok;
+    };
+  };
+  auto beep = [&](bool ok) {
+    return [&beeped, ok](int32_t choice) {
+      beeped.push_back(choice);
+      return ok;
+    };
+  };
+  EXPECT_FALSE(StartAlertSounds(rule, play(false), beep(false)));
+  EXPECT_EQ(played, std::vector<std::wstring>{L"C:\\alert.wav"});
+  EXPECT_EQ(beeped, std::vector<int32_t>{4});
+  EXPECT_TRUE(StartAlertSounds(rule, play(false), beep(true)));
+  EXPECT_TRUE(StartAlertSounds(rule, play(true), beep(false)));
+  // A sound switched on without a file, and no beeps: nothing to start, nothing to stop.
+  played.clear();
+  rule.soundFile.clear();
+  rule.beep = 0;
+  EXPECT_FALSE(StartAlertSounds(rule, play(true), beep(true)));
+  EXPECT_TRUE(played.empty());
 }
 
 }  // namespace

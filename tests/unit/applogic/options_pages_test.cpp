@@ -187,6 +187,21 @@ TEST(SpeedList, ARateOffTheListShowsSpecifySpeedWithTheRateAndAListedRateSelects
   EXPECT_EQ(s.editValue, 0xFFFFFFFFu);
 }
 
+TEST(SpeedList, ChoosingSpecifySpeedGivesTheAdapterTheZeroTheEditShows) {
+  std::vector<ListChoice> items = ConnectionSpeedChoices();
+  auto indexOf = [&](const std::wstring& text) {
+    for (size_t i = 0; i < items.size(); ++i)
+      if (items[i].text == text) return static_cast<int>(i);
+    return -1;
+  };
+  SpeedChoice specify = ChooseSpeed(indexOf(L"Specify Speed"));
+  EXPECT_TRUE(specify.specify);
+  EXPECT_EQ(specify.connRateBps, 0u);
+  SpeedChoice lan = ChooseSpeed(indexOf(L"100 mbps (LAN)"));
+  EXPECT_FALSE(lan.specify);
+  EXPECT_EQ(lan.connRateBps, 100000000u);
+}
+
 TEST(SpeedList, TheTypedRateStaysWithinTheSpinsRange) {
   EXPECT_EQ(ConnRateFromText(L"1500000"), 1500000u);
   EXPECT_EQ(ConnRateFromText(L"99999999999"), 2147483647u);

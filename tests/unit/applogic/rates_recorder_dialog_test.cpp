@@ -79,6 +79,18 @@ TEST(RecorderDialogRows, AnIntervalThatIsNotANumberIsZeroAndRefusedAtOk) {
   EXPECT_EQ(model.rows()[1].interval, 4294967295u);
 }
 
+TEST(RecorderDialogRows, OkReportsTheFirstFailureInTheOrderTheListShows) {
+  RecorderDialogModel model({L"All Connections", L"LAN"}, {RecorderSettings{true, 0, false, L"C:\\rates\\all.txt"},
+                                                         RecorderSettings{true, 5, false, L""}});
+  RecorderCheck asListed = model.Check({0, 1}, SystemFileSystem());
+  EXPECT_EQ(asListed.row, 0);
+  EXPECT_EQ(asListed.message, L"The recording interval should be equal to or greater than 1.");
+  // Sorted by a header with LAN on top: LAN's empty file is the first failure in sight.
+  RecorderCheck sorted = model.Check({1, 0}, SystemFileSystem());
+  EXPECT_EQ(sorted.row, 1);
+  EXPECT_EQ(sorted.message, L"The rates recording file should not be empty.");
+}
+
 TEST(RecordFileBrowse, AppendsTheFiltersExtensionUnlessTheNameEndsInItIgnoringCase) {
   EXPECT_EQ(RecordFileWithExtension(L"C:\\r\\rates", 1), L"C:\\r\\rates.txt");
   EXPECT_EQ(RecordFileWithExtension(L"C:\\r\\rates.TXT", 1), L"C:\\r\\rates.TXT");

@@ -153,6 +153,26 @@ TEST_F(LocateTrafficLogTest, ANewPathIsStoredPerUserAndInServiceModeMachineWide)
   EXPECT_EQ(log.Path(), L"F:\\c.log");
 }
 
+TEST_F(LocateTrafficLogTest, AChangeWhileTheLogIsOpenIsForTheNextStartAndTheOpenLogStays) {
+  TrafficLog log(LogProgram::Interactive, m_files, m_settings, m_folders, nullptr);
+  ASSERT_TRUE(log.ChangeLogPath(L"F:\\open.log"));  // none open yet: the one to open
+  ASSERT_TRUE(log.OpenTrafficLog());
+  ASSERT_TRUE(log.ChangeLogPath(L"F:\\next.log"));
+  EXPECT_EQ(log.Path(), L"F:\\open.log");
+  EXPECT_EQ(log.StoredPath(), L"F:\\next.log");
+  EXPECT_EQ(Stored(SettingsRoot::CurrentUser), L"F:\\next.log");
+  // The service, switched on now, takes over the log that is open, and the program reopens it.
+  ASSERT_TRUE(log.WriteMachineLogPath());
+  EXPECT_EQ(Stored(SettingsRoot::LocalMachine), L"F:\\open.log");
+  log.SetServiceMode(true);
+  ASSERT_TRUE(log.OpenTrafficLog());
+  EXPECT_EQ(log.Path(), L"F:\\open.log");
+  // In service mode a change is stored in both hives; the next start finds it.
+  ASSERT_TRUE(log.ChangeLogPath(L"F:\\later.log"));
+  EXPECT_EQ(Stored(SettingsRoot::LocalMachine), L"F:\\later.log");
+  EXPECT_EQ(Locate(LogProgram::Interactive), L"F:\\later.log");
+}
+
 TEST_F(LocateTrafficLogTest, SwitchingTheServiceOnStoresThePathMachineWide) {
   TrafficLog log(LogProgram::Interactive, m_files, m_settings, m_folders, nullptr);
   log.LocateTrafficLog();

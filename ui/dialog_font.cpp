@@ -1,5 +1,14 @@
 #include "ui/dialog_font.h"
 
+#include <commctrl.h>
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <tuple>
+
+#include "ui/dpi.h"
+
 namespace vantrel::ui {
 
 bool CFont::Create(const wchar_t* face, int height, int weight, bool underline) {
@@ -24,14 +33,142 @@ void CFont::Reset() {
   m_font = nullptr;
 }
 
-bool CreateDialogFont(CFont* font) { return font->Create(L"Tahoma", -11); }
-
 namespace {
+
+// A description with its own copy of the face name, for the cache.
+struct StoredSpec {
+  std::wstring face;
+  int height = 0;
+  int weight = 0;
+  bool underline = false;
+  auto Key() const { return std::tie(face, height, weight, underline); }
+  bool operator<(const StoredSpec& other) const { return Key() < other.Key(); }
+};
+
+struct FontCache {
+  std::mutex lock;
+  std::map<std::pair<StoredSpec, UINT>, HFONT> byDescription;
+  std::map<HFONT, std::pair<StoredSpec, UINT>> described;  // with the DPI it was made for
+};
+
+// Never destroyed: the fonts live as long as the program and its controls.
+FontCache& Cache() {
+  static FontCache* cache = new FontCache;
+  return *cache;
+}
+
+StoredSpec Store(const FontSpec& spec) {
+  return StoredSpec{spec.face ? spec.face : L"Tahoma", spec.height, spec.weight, spec.underline};
+}
+
+HFONT SharedFontOf(const StoredSpec& spec, UINT dpi) {
+  FontCache& cache = Cache();
+  std::lock_guard<std::mutex> hold(cache.lock);
+  auto key = std::make_pair(spec, dpi);
+  auto found = cache.byDescription.find(key);
+  if (found != cache.byDescription.end()) return found->second;
+  LOGFONTW lf{};
+  lf.lfHeight = ScaleForDpi(spec.height, dpi);
+  lf.lfWeight = spec.weight;
+  lf.lfUnderline = spec.underline ? TRUE : FALSE;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+  HFONT font = CreateFontIndirectW(&lf);
+  if (!font) return nullptr;
+  cache.byDescription.emplace(key, font);
+  cache.described.emplace(font, std::make_pair(spec, dpi));
+  return font;
+}
+
+struct Rescale {
+  UINT dpi;
+};
+
+// A list view's columns keep their share of the list: widths scaled from one DPI to another.
+void RescaleListColumns(HWND list, UINT fromDpi, UINT toDpi) {
+  wchar_t className[32] = {};
+  if (!GetClassNameW(list, className, 32) || lstrcmpiW(className, WC_LISTVIEWW) != 0) return;
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+  for (int i = 0; i < columns; ++i) {
+    int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i),
+                 MAKELPARAM(MulDiv(width, static_cast<int>(toDpi), static_cast<int>(fromDpi)), 0));
+  }
+}
+
+void RescaleOne(HWND window, UINT dpi) {
+  auto current = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+  if (!current) return;
+  StoredSpec spec;
+  UINT oldDpi = 0;
+  {
+    FontCache& cache = Cache();
+    std::lock_guard<std::mutex> hold(cache.lock);
+    auto found = cache.described.find(current);
+    if (found == cache.described.end()) return;
+    spec = found->second.first;
+    oldDpi = found->second.second;
+  }
+  HFONT next = SharedFontOf(spec, dpi);
+  if (!next || next == current) return;
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(next), TRUE);
+  if (oldDpi != 0) RescaleListColumns(window, oldDpi, dpi);
+}
+
+BOOL CALLBACK RescaleProc(HWND child, LPARAM data) {
+  RescaleOne(child, reinterpret_cast<const Rescale*>(data)->dpi);
+  return TRUE;
+}
+
 BOOL CALLBACK SetFontProc(HWND child, LPARAM font) {
   SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
   return TRUE;
 }
+
 }  // namespace
+
+HFONT SharedFont(const FontSpec& spec, UINT dpi) { return SharedFontOf(Store(spec), dpi); }
+
+HFONT DialogFontFor(HWND window) { return SharedFont(kDialogFontSpec, DpiOfWindow(window)); }
+
+bool ApplyDialogFont(HWND dialog) {
+  HFONT font = DialogFontFor(dialog);
+  if (!font) return false;
+  SetFontOnChildren(dialog, font);
+  return true;
+}
+
+void SetSharedFont(HWND control, const FontSpec& spec) {
+  if (!control) return;
+  if (HFONT font = SharedFont(spec, DpiOfWindow(control)))
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+void RescaleSharedFonts(HWND window, UINT newDpi) {
+  if (!window || newDpi == 0) return;
+  RescaleOne(window, newDpi);
+  Rescale data{newDpi};
+  EnumChildWindows(window, &RescaleProc, reinterpret_cast<LPARAM>(&data));
+}
+
+bool SharedFontSpec(HFONT font, FontSpec* spec) {
+  FontCache& cache = Cache();
+  std::lock_guard<std::mutex> hold(cache.lock);
+  auto found = cache.described.find(font);
+  if (found == cache.described.end()) return false;
+  // The face pointer stays valid: cached descriptions are never removed.
+  const StoredSpec& stored = found->second.first;
+  spec->face = stored.face.c_str();
+  spec->height = stored.height;
+  spec->weight = stored.weight;
+  spec->underline = stored.underline;
+  return true;
+}
+
+bool CreateDialogFont(CFont* font) {
+  return font->Create(kDialogFontSpec.face, ScaleForDpi(kDialogFontSpec.height, SystemDpi()));
+}
 
 void SetFontOnChildren(HWND parent, HFONT font) {
   if (!parent || !font) return;

@@ -152,20 +152,6 @@ void RescaleSharedFonts(HWND window, UINT newDpi) {
   EnumChildWindows(window, &RescaleProc, reinterpret_cast<LPARAM>(&data));
 }
 
-bool SharedFontSpec(HFONT font, FontSpec* spec) {
-  FontCache& cache = Cache();
-  std::lock_guard<std::mutex> hold(cache.lock);
-  auto found = cache.described.find(font);
-  if (found == cache.described.end()) return false;
-  // The face pointer stays valid: cached descriptions are never removed.
-  const StoredSpec& stored = found->second.first;
-  spec->face = stored.face.c_str();
-  spec->height = stored.height;
-  spec->weight = stored.weight;
-  spec->underline = stored.underline;
-  return true;
-}
-
 bool CreateDialogFont(CFont* font) {
   return font->Create(kDialogFontSpec.face, ScaleForDpi(kDialogFontSpec.height, SystemDpi()));
 }

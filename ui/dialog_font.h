@@ -32,7 +32,7 @@ class CFont {
 
 // A font described in 96-DPI units.
 struct FontSpec {
-  const wchar_t* face = L"Tahoma";  // kept by the caller (a literal)
+  const wchar_t* face = L"Tahoma";  // copied when a font is made
   int height = -11;                 // negative: character height
   int weight = FW_NORMAL;
   bool underline = false;
@@ -53,8 +53,6 @@ void SetSharedFont(HWND control, const FontSpec& spec);
 // After `window` moved to a screen of `newDpi`: every child (and the window itself) that shows
 // a shared font gets the same font at the new DPI, and is redrawn.
 void RescaleSharedFonts(HWND window, UINT newDpi);
-// The description of a shared font, false for any other font.
-bool SharedFontSpec(HFONT font, FontSpec* spec);
 
 // Creates the dialog font, Tahoma with height -11 at the system's DPI, owned by the caller.
 // Prefer ApplyDialogFont, which follows the dialog's own DPI.

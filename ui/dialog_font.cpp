@@ -36,19 +36,19 @@ void CFont::Reset() {
 namespace {
 
 // A description with its own copy of the face name, for the cache.
-struct StoredSpec {
+struct StoredFont {
   std::wstring face;
   int height = 0;
   int weight = 0;
   bool underline = false;
   auto Key() const { return std::tie(face, height, weight, underline); }
-  bool operator<(const StoredSpec& other) const { return Key() < other.Key(); }
+  bool operator<(const StoredFont& other) const { return Key() < other.Key(); }
 };
 
 struct FontCache {
   std::mutex lock;
-  std::map<std::pair<StoredSpec, UINT>, HFONT> byDescription;
-  std::map<HFONT, std::pair<StoredSpec, UINT>> described;  // with the DPI it was made for
+  std::map<std::pair<StoredFont, UINT>, HFONT> byDescription;
+  std::map<HFONT, std::pair<StoredFont, UINT>> described;  // with the DPI it was made for
 };
 
 // Never destroyed: the fonts live as long as the program and its controls.
@@ -57,26 +57,26 @@ FontCache& Cache() {
   return *cache;
 }
 
-StoredSpec Store(const FontSpec& spec) {
-  return StoredSpec{spec.face ? spec.face : L"Tahoma", spec.height, spec.weight, spec.underline};
+StoredFont Store(const FontDescription& wanted) {
+  return StoredFont{wanted.face ? wanted.face : L"Tahoma", wanted.height, wanted.weight, wanted.underline};
 }
 
-HFONT SharedFontOf(const StoredSpec& spec, UINT dpi) {
+HFONT SharedFontOf(const StoredFont& wanted, UINT dpi) {
   FontCache& cache = Cache();
   std::lock_guard<std::mutex> hold(cache.lock);
-  auto key = std::make_pair(spec, dpi);
+  auto key = std::make_pair(wanted, dpi);
   auto found = cache.byDescription.find(key);
   if (found != cache.byDescription.end()) return found->second;
   LOGFONTW lf{};
-  lf.lfHeight = ScaleForDpi(spec.height, dpi);
-  lf.lfWeight = spec.weight;
-  lf.lfUnderline = spec.underline ? TRUE : FALSE;
+  lf.lfHeight = ScaleForDpi(wanted.height, dpi);
+  lf.lfWeight = wanted.weight;
+  lf.lfUnderline = wanted.underline ? TRUE : FALSE;
   lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynW(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+  lstrcpynW(lf.lfFaceName, wanted.face.c_str(), LF_FACESIZE);
   HFONT font = CreateFontIndirectW(&lf);
   if (!font) return nullptr;
   cache.byDescription.emplace(key, font);
-  cache.described.emplace(font, std::make_pair(spec, dpi));
+  cache.described.emplace(font, std::make_pair(wanted, dpi));
   return font;
 }
 
@@ -100,17 +100,17 @@ void RescaleListColumns(HWND list, UINT fromDpi, UINT toDpi) {
 void RescaleOne(HWND window, UINT dpi) {
   auto current = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
   if (!current) return;
-  StoredSpec spec;
+  StoredFont shown;
   UINT oldDpi = 0;
   {
     FontCache& cache = Cache();
     std::lock_guard<std::mutex> hold(cache.lock);
     auto found = cache.described.find(current);
     if (found == cache.described.end()) return;
-    spec = found->second.first;
+    shown = found->second.first;
     oldDpi = found->second.second;
   }
-  HFONT next = SharedFontOf(spec, dpi);
+  HFONT next = SharedFontOf(shown, dpi);
   if (!next || next == current) return;
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(next), TRUE);
   if (oldDpi != 0) RescaleListColumns(window, oldDpi, dpi);
@@ -128,9 +128,9 @@ BOOL CALLBACK SetFontProc(HWND child, LPARAM font) {
 
 }  // namespace
 
-HFONT SharedFont(const FontSpec& spec, UINT dpi) { return SharedFontOf(Store(spec), dpi); }
+HFONT SharedFont(const FontDescription& wanted, UINT dpi) { return SharedFontOf(Store(wanted), dpi); }
 
-HFONT DialogFontFor(HWND window) { return SharedFont(kDialogFontSpec, DpiOfWindow(window)); }
+HFONT DialogFontFor(HWND window) { return SharedFont(kDialogFont, DpiOfWindow(window)); }
 
 bool ApplyDialogFont(HWND dialog) {
   HFONT font = DialogFontFor(dialog);
@@ -139,9 +139,9 @@ bool ApplyDialogFont(HWND dialog) {
   return true;
 }
 
-void SetSharedFont(HWND control, const FontSpec& spec) {
+void SetSharedFont(HWND control, const FontDescription& wanted) {
   if (!control) return;
-  if (HFONT font = SharedFont(spec, DpiOfWindow(control)))
+  if (HFONT font = SharedFont(wanted, DpiOfWindow(control)))
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
@@ -153,7 +153,7 @@ void RescaleSharedFonts(HWND window, UINT newDpi) {
 }
 
 bool CreateDialogFont(CFont* font) {
-  return font->Create(kDialogFontSpec.face, ScaleForDpi(kDialogFontSpec.height, SystemDpi()));
+  return font->Create(kDialogFont.face, ScaleForDpi(kDialogFont.height, SystemDpi()));
 }
 
 void SetFontOnChildren(HWND parent, HFONT font) {

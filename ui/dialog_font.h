@@ -31,25 +31,25 @@ class CFont {
 };
 
 // A font described in 96-DPI units.
-struct FontSpec {
+struct FontDescription {
   const wchar_t* face = L"Tahoma";  // copied when a font is made
   int height = -11;                 // negative: character height
   int weight = FW_NORMAL;
   bool underline = false;
 };
 // The dialog font's description.
-constexpr FontSpec kDialogFontSpec{};
+constexpr FontDescription kDialogFont{};
 
-// The font of `spec` at `dpi` (the height scaled), shared and kept for the program's life;
+// The font `wanted` describes at `dpi` (the height scaled), shared and kept for the program's life;
 // null when the system cannot make it.
-HFONT SharedFont(const FontSpec& spec, UINT dpi);
+HFONT SharedFont(const FontDescription& wanted, UINT dpi);
 // The dialog font at the DPI of `window`.
 HFONT DialogFontFor(HWND window);
 // Gives every child of `dialog` the dialog font at the dialog's DPI (not redrawn until shown).
 // False when no font could be made.
 bool ApplyDialogFont(HWND dialog);
 // Gives one control a shared font at its dialog's DPI.
-void SetSharedFont(HWND control, const FontSpec& spec);
+void SetSharedFont(HWND control, const FontDescription& wanted);
 // After `window` moved to a screen of `newDpi`: every child (and the window itself) that shows
 // a shared font gets the same font at the new DPI, and is redrawn.
 void RescaleSharedFonts(HWND window, UINT newDpi);

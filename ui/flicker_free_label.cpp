@@ -48,7 +48,7 @@ void CFlickerFreeLabel::SetText(const std::wstring& text) {
 
 bool CFlickerFreeLabel::SetFont(const wchar_t* face, int height, int weight) {
   if (!m_label) return false;
-  HFONT font = SharedFont(FontSpec{face, height, weight}, DpiOfWindow(m_label));
+  HFONT font = SharedFont(FontDescription{face, height, weight}, DpiOfWindow(m_label));
   if (font) SendMessageW(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   RepaintNow();
   return font != nullptr;

@@ -161,7 +161,7 @@ TEST(DialogLayer, ControlsFollowTheDialogToAScreenOfAnotherDpi) {
   col.cx = 50;
   SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&col));
   ASSERT_TRUE(ApplyDialogFont(d.hwnd()));
-  SetSharedFont(bold, FontSpec{L"Tahoma", -14, FW_BOLD});
+  SetSharedFont(bold, FontDescription{L"Tahoma", -14, FW_BOLD});
   EXPECT_EQ(FontHeight(label), -11);  // this prefix runs at 96 DPI
   EXPECT_EQ(FontHeight(bold), -14);
 

@@ -1,16 +1,19 @@
 #!/usr/bin/env python3
 """Draws OrlixVantrel's artwork and writes it as Windows resource files into app/res/.
 
-Everything is drawn here from plain shapes (no image libraries): the program icon, the four
-tray icons, the menu images (a toolbar strip of 16 x 16 images on magenta, the colour the
-menu treats as transparent) and the cursor over the separators between rate views. The
-generated files are committed; run this again only to change the artwork:
+Everything is drawn here from plain shapes (no image libraries): the program icon and the four
+tray icons (each with 16, 20, 24, 32, 48 and 256 pixel images, so every display scaling gets
+an image drawn for it; the 256 pixel one is stored as PNG), the menu images (toolbar strips of
+16, 20, 24, 32 and 48 pixel images on magenta, the colour the menu treats as transparent) and
+the cursor over the separators between rate views. The generated files are committed; run
+this again only to change the artwork:
 
     python3 scripts/make_artwork.py
 """
 import math
 import os
 import struct
+import zlib
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "res")
 
@@ -22,6 +25,12 @@ BOTH = (0xFF, 0xFF, 0x00)
 BORDER = (0x33, 0x33, 0x33)
 DIM = (0x90, 0x90, 0x90)
 MAGENTA = (0xFF, 0x00, 0xFF)
+
+# Icon sizes: 100%, 125%, 150%, 200% and 300% of 16 pixels (the small icons), the large icon
+# and the size the shell shows in large views.
+ICON_SIZES = [16, 20, 24, 32, 48, 256]
+# Menu image sizes: the toolbar's own 16 and the larger strips.
+MENU_SIZES = [16, 20, 24, 32, 48]
 
 
 class Canvas:
@@ -74,12 +83,18 @@ def rounded_square(size, radius, inset=0.5):
     return inside
 
 
+def supersampling(size):
+    """Finer sampling for small images, where each pixel's coverage shows."""
+    return 4 if size <= 48 else 2
+
+
 def program_icon(size):
     """A small rate graph: download and upload columns over the graph background."""
     c = Canvas(size, size)
     s = size / 32.0
-    c.shape(rounded_square(size, 5 * s), BORDER)
-    c.shape(rounded_square(size, 4 * s, inset=1.6 * s), GRAPH_BG)
+    ss = supersampling(size)
+    c.shape(rounded_square(size, 5 * s), BORDER, ss)
+    c.shape(rounded_square(size, 4 * s, inset=1.6 * s), GRAPH_BG, ss)
     heights = [(9, 5), (14, 8), (11, 12), (20, 9), (16, 15), (23, 11)]
     base = size - 4.5 * s
     width = 3.2 * s
@@ -87,8 +102,8 @@ def program_icon(size):
         x0 = 4.2 * s + i * 4.1 * s
         lo, hi = min(down, up) * s, max(down, up) * s
         top_colour = DOWN if down > up else UP
-        c.shape(lambda x, y, x0=x0, hi=hi: x0 <= x <= x0 + width and base - hi <= y <= base, top_colour)
-        c.shape(lambda x, y, x0=x0, lo=lo: x0 <= x <= x0 + width and base - lo <= y <= base, BOTH)
+        c.shape(lambda x, y, x0=x0, hi=hi: x0 <= x <= x0 + width and base - hi <= y <= base, top_colour, ss)
+        c.shape(lambda x, y, x0=x0, lo=lo: x0 <= x <= x0 + width and base - lo <= y <= base, BOTH, ss)
     return c
 
 
@@ -106,7 +121,7 @@ def arrow(c, x0, y0, w, h, up, rgb):
             return abs(x - cx) <= (t * h / head) * (w / 2.0)
         return abs(x - cx) <= stem
 
-    c.shape(inside, rgb)
+    c.shape(inside, rgb, supersampling(c.w))
 
 
 def tray_icon(size, up_on, down_on):
@@ -117,10 +132,34 @@ def tray_icon(size, up_on, down_on):
     return c
 
 
+def png_bytes(c):
+    """A PNG of the RGBA pixels (the form icons keep their 256 pixel images in)."""
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    raw = bytearray()
+    for row in c.px:
+        raw += b"\0"  # no filter
+        for r, g, b, a in row:
+            raw += bytes((r, g, b, a))
+    header = struct.pack(">IIBBBBB", c.w, c.h, 8, 6, 0, 0, 0)
+    return (
+        b"\x89PNG\r\n\x1a\n"
+        + chunk(b"IHDR", header)
+        + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+        + chunk(b"IEND", b"")
+    )
+
+
 def ico_bytes(canvases, hotspots=None):
-    """An .ico (or .cur with hotspots) of 32-bit images."""
+    """An .ico (or .cur with hotspots) of 32-bit images; those of 256 pixels as PNG."""
     images = []
     for c in canvases:
+        if c.w >= 256 and not hotspots:
+            images.append(png_bytes(c))
+            continue
         xor = bytearray()
         for row in reversed(c.px):
             for r, g, b, a in row:
@@ -172,18 +211,36 @@ def paste(dst, src, ox, oy):
                 dst.set(ox + x, oy + y, (r, g, b))
 
 
-def image_show():
-    c = Canvas(16, 16)
-    c.rect(1, 2, 15, 14, BORDER)
-    c.rect(2, 3, 14, 5, (0x2A, 0x5D, 0xB0))
-    c.rect(2, 5, 14, 13, GRAPH_BG)
+class Scaled:
+    """A canvas of `size` pixels addressed in the 16 x 16 units the menu images are drawn in."""
+
+    def __init__(self, size):
+        self.c = Canvas(size, size)
+        self.s = size / 16.0
+
+    def at(self, v):
+        return int(round(v * self.s))
+
+    def rect(self, x0, y0, x1, y1, rgb):
+        self.c.rect(self.at(x0), self.at(y0), max(self.at(x1), self.at(x0) + 1), max(self.at(y1), self.at(y0) + 1), rgb)
+
+    def shape(self, inside, rgb, ss):
+        s = self.s
+        self.c.shape(lambda x, y: inside(x / s, y / s), rgb, ss)
+
+
+def image_show(size):
+    d = Scaled(size)
+    d.rect(1, 2, 15, 14, BORDER)
+    d.rect(2, 3, 14, 5, (0x2A, 0x5D, 0xB0))
+    d.rect(2, 5, 14, 13, GRAPH_BG)
     for i, h in enumerate([3, 5, 4, 7, 6, 7]):
-        c.rect(3 + 2 * i, 13 - h, 4 + 2 * i, 13, DOWN if i % 2 else UP)
-    return c
+        d.rect(3 + 2 * i, 13 - h, 4 + 2 * i, 13, DOWN if i % 2 else UP)
+    return d.c
 
 
-def image_options():
-    c = Canvas(16, 16)
+def image_options(size):
+    d = Scaled(size)
 
     def gear(x, y):
         dx, dy = x - 8, y - 8
@@ -191,34 +248,34 @@ def image_options():
         teeth = 7.4 if math.cos(6 * math.atan2(dy, dx)) > 0.2 else 5.4
         return 2.4 < r <= teeth
 
-    c.shape(gear, (0x50, 0x50, 0x58), ss=4)
-    return c
+    d.shape(gear, (0x50, 0x50, 0x58), ss=4)
+    return d.c
 
 
-def image_stopwatch():
-    c = Canvas(16, 16)
-    c.shape(lambda x, y: math.hypot(x - 8, y - 9) <= 6.4, BORDER, ss=3)
-    c.shape(lambda x, y: math.hypot(x - 8, y - 9) <= 5.2, (0xFF, 0xFF, 0xFF), ss=3)
-    c.rect(7, 0, 9, 3, BORDER)
-    c.rect(8, 5, 9, 10, BORDER)
-    c.rect(8, 9, 11, 10, DOWN)
-    return c
+def image_stopwatch(size):
+    d = Scaled(size)
+    d.shape(lambda x, y: math.hypot(x - 8, y - 9) <= 6.4, BORDER, ss=3)
+    d.shape(lambda x, y: math.hypot(x - 8, y - 9) <= 5.2, (0xFF, 0xFF, 0xFF), ss=3)
+    d.rect(7, 0, 9, 3, BORDER)
+    d.rect(8, 5, 9, 10, BORDER)
+    d.rect(8, 9, 11, 10, DOWN)
+    return d.c
 
 
-def image_reports():
-    c = Canvas(16, 16)
-    c.rect(1, 1, 15, 15, BORDER)
-    c.rect(2, 2, 14, 14, (0xFF, 0xFF, 0xFF))
-    c.rect(3, 8, 5, 13, (0x2A, 0x5D, 0xB0))
-    c.rect(6, 4, 8, 13, UP)
-    c.rect(9, 6, 11, 13, DOWN)
-    c.rect(3, 13, 13, 14, BORDER)
-    return c
+def image_reports(size):
+    d = Scaled(size)
+    d.rect(1, 1, 15, 15, BORDER)
+    d.rect(2, 2, 14, 14, (0xFF, 0xFF, 0xFF))
+    d.rect(3, 8, 5, 13, (0x2A, 0x5D, 0xB0))
+    d.rect(6, 4, 8, 13, UP)
+    d.rect(9, 6, 11, 13, DOWN)
+    d.rect(3, 13, 13, 14, BORDER)
+    return d.c
 
 
-def image_help():
-    c = Canvas(16, 16)
-    c.shape(lambda x, y: math.hypot(x - 8, y - 8) <= 7.2, (0x2A, 0x5D, 0xB0), ss=3)
+def image_help(size):
+    d = Scaled(size)
+    d.shape(lambda x, y: math.hypot(x - 8, y - 8) <= 7.2, (0x2A, 0x5D, 0xB0), ss=3)
     mark = [
         "..####..",
         ".##..##.",
@@ -232,8 +289,8 @@ def image_help():
     for y, row in enumerate(mark):
         for x, ch in enumerate(row):
             if ch == "#":
-                c.set(4 + x, 4 + y, (0xFF, 0xFF, 0xFF))
-    return c
+                d.rect(4 + x, 4 + y, 5 + x, 5 + y, (0xFF, 0xFF, 0xFF))
+    return d.c
 
 
 def vsplit_cursor():
@@ -287,19 +344,21 @@ def write(name, data):
 
 
 def main():
-    write("vantrel.ico", ico_bytes([program_icon(16), program_icon(32), program_icon(48)]))
+    write("vantrel.ico", ico_bytes([program_icon(n) for n in ICON_SIZES]))
     for name, up_on, down_on in [
         ("tray_idle.ico", False, False),
         ("tray_up.ico", True, False),
         ("tray_down.ico", False, True),
         ("tray_both.ico", True, True),
     ]:
-        write(name, ico_bytes([tray_icon(16, up_on, down_on), tray_icon(32, up_on, down_on)]))
-    strip = Canvas(80, 16, (255, 0, 255, 0))
+        write(name, ico_bytes([tray_icon(n, up_on, down_on) for n in ICON_SIZES]))
     # In the order of the toolbar resource: Show, Options, Stopwatch, Traffic Reports, Help.
-    for i, img in enumerate([image_show(), image_options(), image_stopwatch(), image_reports(), image_help()]):
-        paste(strip, img, 16 * i, 0)
-    write("menu_images.bmp", bmp_bytes(strip))
+    images = [image_show, image_options, image_stopwatch, image_reports, image_help]
+    for n in MENU_SIZES:
+        strip = Canvas(n * len(images), n, (255, 0, 255, 0))
+        for i, draw in enumerate(images):
+            paste(strip, draw(n), n * i, 0)
+        write("menu_images.bmp" if n == 16 else "menu_images_%d.bmp" % n, bmp_bytes(strip))
     write("vsplit.cur", vsplit_cursor())
 
 

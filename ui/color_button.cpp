@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/dpi.h"
+
 namespace vantrel::ui {
 
 namespace {
@@ -37,19 +39,24 @@ void CColorButton::Draw(const DRAWITEMSTRUCT* item) const {
   RECT r = item->rcItem;
   bool pressed = (item->itemState & ODS_SELECTED) != 0;
   DrawFrameControl(item->hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+  // The swatch's inset and the pressed shift at the button's DPI.
+  const UINT dpi = DpiOfWindow(item->hwndItem);
   RECT swatch = r;
-  InflateRect(&swatch, -4, -4);
-  if (pressed) OffsetRect(&swatch, 1, 1);
+  InflateRect(&swatch, -ScaleForDpi(4, dpi), -ScaleForDpi(4, dpi));
+  if (pressed) OffsetRect(&swatch, LineWidthForDpi(dpi), LineWidthForDpi(dpi));
   bool enabled = (item->itemState & ODS_DISABLED) == 0;
   HBRUSH fill = CreateSolidBrush(enabled ? m_color : GetSysColor(COLOR_BTNFACE));
   if (fill) {
     FillRect(item->hDC, &swatch, fill);
     DeleteObject(fill);
   }
-  FrameRect(item->hDC, &swatch, static_cast<HBRUSH>(GetStockObject(enabled ? BLACK_BRUSH : GRAY_BRUSH)));
+  for (int i = 0; i < LineWidthForDpi(dpi); ++i) {
+    FrameRect(item->hDC, &swatch, static_cast<HBRUSH>(GetStockObject(enabled ? BLACK_BRUSH : GRAY_BRUSH)));
+    InflateRect(&swatch, -1, -1);
+  }
   if (item->itemState & ODS_FOCUS) {
     RECT focus = r;
-    InflateRect(&focus, -2, -2);
+    InflateRect(&focus, -ScaleForDpi(2, dpi), -ScaleForDpi(2, dpi));
     DrawFocusRect(item->hDC, &focus);
   }
 }

@@ -1,6 +1,11 @@
 #pragma once
-// The font every dialog, sheet and page gives its controls (Tahoma, height -11), owned by
-// the window that created it.
+// The font every dialog, sheet and page gives its controls (Tahoma, height -11 at 96 DPI),
+// at the dialog's own DPI, and the other fonts the dialogs set on controls.
+//
+// Fonts that controls show are shared: one font per description and DPI, made on first use
+// and kept for the program's life, so no dialog ever deletes a font a control still shows.
+// When a window's DPI changes, RescaleSharedFonts gives each of its controls the same font at
+// the new DPI (the dialog and sheet bases do that on WM_DPICHANGED).
 #include <windows.h>
 
 namespace vantrel::ui {
@@ -25,7 +30,32 @@ class CFont {
   HFONT m_font = nullptr;
 };
 
-// Creates the dialog font, Tahoma with height -11.
+// A font described in 96-DPI units.
+struct FontDescription {
+  const wchar_t* face = L"Tahoma";  // copied when a font is made
+  int height = -11;                 // negative: character height
+  int weight = FW_NORMAL;
+  bool underline = false;
+};
+// The dialog font's description.
+constexpr FontDescription kDialogFont{};
+
+// The font `wanted` describes at `dpi` (the height scaled), shared and kept for the program's life;
+// null when the system cannot make it.
+HFONT SharedFont(const FontDescription& wanted, UINT dpi);
+// The dialog font at the DPI of `window`.
+HFONT DialogFontFor(HWND window);
+// Gives every child of `dialog` the dialog font at the dialog's DPI (not redrawn until shown).
+// False when no font could be made.
+bool ApplyDialogFont(HWND dialog);
+// Gives one control a shared font at its dialog's DPI.
+void SetSharedFont(HWND control, const FontDescription& wanted);
+// After `window` moved to a screen of `newDpi`: every child (and the window itself) that shows
+// a shared font gets the same font at the new DPI, and is redrawn.
+void RescaleSharedFonts(HWND window, UINT newDpi);
+
+// Creates the dialog font, Tahoma with height -11 at the system's DPI, owned by the caller.
+// Prefer ApplyDialogFont, which follows the dialog's own DPI.
 bool CreateDialogFont(CFont* font);
 // Gives the font to every child window of the parent (not redrawn until shown).
 void SetFontOnChildren(HWND parent, HFONT font);

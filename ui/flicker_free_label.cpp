@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/dpi.h"
+
 namespace vantrel::ui {
 
 namespace {
@@ -45,9 +47,11 @@ void CFlickerFreeLabel::SetText(const std::wstring& text) {
 }
 
 bool CFlickerFreeLabel::SetFont(const wchar_t* face, int height, int weight) {
-  bool ok = m_font.Create(face, height, weight);
+  if (!m_label) return false;
+  HFONT font = SharedFont(FontDescription{face, height, weight}, DpiOfWindow(m_label));
+  if (font) SendMessageW(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   RepaintNow();
-  return ok;
+  return font != nullptr;
 }
 
 void CFlickerFreeLabel::SetTextColor(COLORREF colour) {
@@ -75,7 +79,7 @@ void CFlickerFreeLabel::Paint() {
       HBRUSH brush = CreateSolidBrush(back);
       FillRect(mem, &rc, brush);
       DeleteObject(brush);
-      HFONT font = m_font ? m_font.get() : reinterpret_cast<HFONT>(SendMessageW(m_label, WM_GETFONT, 0, 0));
+      auto font = reinterpret_cast<HFONT>(SendMessageW(m_label, WM_GETFONT, 0, 0));
       HGDIOBJ oldFont = font ? SelectObject(mem, font) : nullptr;
       SetBkMode(mem, TRANSPARENT);
       ::SetTextColor(mem, m_text);

@@ -24,7 +24,8 @@ class CFlickerFreeLabel {
   HWND hwnd() const { return m_label; }
 
   void SetText(const std::wstring& text);
-  // The label makes and owns the font.
+  // The label's own font, its height in 96-DPI units: shown at the label's DPI (a shared font,
+  // so it follows the dialog to a screen of another DPI).
   bool SetFont(const wchar_t* face, int height, int weight);
   void SetTextColor(COLORREF colour);
   void SetBackgroundColor(COLORREF colour);
@@ -35,7 +36,6 @@ class CFlickerFreeLabel {
   void RepaintNow();
 
   HWND m_label = nullptr;
-  CFont m_font;
   COLORREF m_text = RGB(0, 0, 0);
   COLORREF m_background = CLR_INVALID;  // CLR_INVALID: the dialog's face colour
 };

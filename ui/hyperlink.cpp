@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/dpi.h"
+
 namespace vantrel::ui {
 
 namespace {
@@ -44,14 +46,7 @@ bool CHyperlink::Attach(HWND label, const std::wstring& target, Opener open, Fai
   SetWindowLongPtrW(label, GWL_STYLE, GetWindowLongPtrW(label, GWL_STYLE) | SS_NOTIFY);
   if (GetWindowTextLengthW(label) == 0) SetWindowTextW(label, target.c_str());
 
-  m_baseFont = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
-  if (!m_baseFont) m_baseFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  if (!m_baseFont) m_baseFont = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
-  LOGFONTW lf{};
-  if (m_baseFont && GetObjectW(m_baseFont, sizeof lf, &lf)) {
-    lf.lfUnderline = TRUE;
-    m_underlined.Adopt(CreateFontIndirectW(&lf));
-  }
+  TakeControlFont();
   LoadHandCursor();
   FitToText();
 
@@ -94,6 +89,18 @@ void CHyperlink::Detach() {
   m_hovering = false;
 }
 
+void CHyperlink::TakeControlFont() {
+  m_baseFont = reinterpret_cast<HFONT>(SendMessageW(m_label, WM_GETFONT, 0, 0));
+  if (!m_baseFont) m_baseFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (!m_baseFont) m_baseFont = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
+  m_underlined.Reset();
+  LOGFONTW lf{};
+  if (m_baseFont && GetObjectW(m_baseFont, sizeof lf, &lf)) {
+    lf.lfUnderline = TRUE;
+    m_underlined.Adopt(CreateFontIndirectW(&lf));
+  }
+}
+
 void CHyperlink::FitToText() {
   int n = GetWindowTextLengthW(m_label);
   std::wstring text(static_cast<size_t>(n) + 1, L'\0');
@@ -105,7 +112,8 @@ void CHyperlink::FitToText() {
   GetTextExtentPoint32W(dc, text.c_str(), n, &size);
   SelectObject(dc, old);
   ReleaseDC(m_label, dc);
-  SetWindowPos(m_label, nullptr, 0, 0, size.cx + 2, size.cy + 2, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int pad = ScaleToWindow(m_label, 2);
+  SetWindowPos(m_label, nullptr, 0, 0, size.cx + pad, size.cy + pad, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CHyperlink::Paint() {
@@ -202,6 +210,13 @@ LRESULT CALLBACK CHyperlink::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
         return 0;
       }
       break;
+    case WM_SETFONT: {
+      // A new font (the dialog moved to a screen of another DPI): underlined and sized anew.
+      LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+      self->TakeControlFont();
+      self->FitToText();
+      return r;
+    }
     case WM_LBUTTONDOWN:
       self->OnButtonDown();
       return 0;

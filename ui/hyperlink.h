@@ -47,6 +47,8 @@ class CHyperlink {
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
   static LRESULT CALLBACK TooltipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
   void Paint();
+  // The control's font and its underlined copy for painting.
+  void TakeControlFont();
   void FitToText();
   void OnMouseMove(LPARAM lp);
   void OnButtonDown();

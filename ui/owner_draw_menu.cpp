@@ -3,13 +3,20 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "ui/dpi.h"
+
 namespace vantrel::ui {
 
 namespace {
 
+// At 96 DPI; scaled to the menu's DPI.
 constexpr int kImageColumn = 24;  // room for a 16 x 16 image or mark and its padding
+constexpr int kImageSize = 16;
+constexpr int kImageLeft = 4;
 constexpr int kAccelGap = 24;
 constexpr int kRightPad = 12;
+constexpr int kMinItemHeight = 20;
+constexpr int kTextPadding = 6;
 constexpr COLORREF kImageMask = RGB(255, 0, 255);
 const wchar_t* const kToolbarType = MAKEINTRESOURCEW(241);
 
@@ -55,19 +62,21 @@ std::wstring MenuString(HMENU menu, int position) {
   return text;
 }
 
-void DrawCheck(HDC dc, int x, int y, COLORREF colour, bool radio) {
+// The mark in a 16 x 16 cell at 96 DPI, drawn at `dpi` in the cell at (x, y).
+void DrawCheck(HDC dc, int x, int y, COLORREF colour, bool radio, UINT dpi) {
+  auto px = [dpi](int v) { return ScaleForDpi(v, dpi); };
   HPEN pen = CreatePen(PS_SOLID, 1, colour);
   HBRUSH brush = CreateSolidBrush(colour);
   HGDIOBJ oldPen = SelectObject(dc, pen);
   HGDIOBJ oldBrush = SelectObject(dc, brush);
   if (radio) {
-    Ellipse(dc, x + 5, y + 5, x + 11, y + 11);
+    Ellipse(dc, x + px(5), y + px(5), x + px(11), y + px(11));
   } else {
-    // A tick, three pixels thick.
-    for (int d = 0; d < 3; ++d) {
-      MoveToEx(dc, x + 4, y + 7 + d, nullptr);
-      LineTo(dc, x + 6, y + 9 + d);
-      LineTo(dc, x + 12, y + 3 + d);
+    // A tick, three pixels thick at 96 DPI.
+    for (int d = 0; d < px(3); ++d) {
+      MoveToEx(dc, x + px(4), y + px(7) + d, nullptr);
+      LineTo(dc, x + px(6), y + px(9) + d);
+      LineTo(dc, x + px(12), y + px(3) + d);
     }
   }
   SelectObject(dc, oldPen);
@@ -81,7 +90,67 @@ void DrawCheck(HDC dc, int x, int y, COLORREF colour, bool radio) {
 COwnerDrawMenu::~COwnerDrawMenu() {
   if (m_menu) DestroyMenu(m_menu);
   if (m_images) ImageList_Destroy(m_images);
+  for (auto& sized : m_sizedImages) ImageList_Destroy(sized.second);
   if (m_font) DeleteObject(m_font);
+}
+
+namespace {
+
+// Sets every item's type again, which makes the system measure the items anew.
+void AskToMeasureAgain(HMENU menu) {
+  int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_FTYPE | MIIM_SUBMENU;
+    if (!GetMenuItemInfoW(menu, i, TRUE, &mii)) continue;
+    if (mii.hSubMenu) AskToMeasureAgain(mii.hSubMenu);
+    MENUITEMINFOW set{};
+    set.cbSize = sizeof(set);
+    set.fMask = MIIM_FTYPE;
+    set.fType = mii.fType;
+    SetMenuItemInfoW(menu, i, TRUE, &set);
+  }
+}
+
+}  // namespace
+
+void COwnerDrawMenu::SetDpi(UINT dpi) {
+  if (dpi == 0 || dpi == m_dpi) return;
+  m_dpi = dpi;
+  // The menu font is made again for the new DPI when it is next needed.
+  if (m_font) DeleteObject(m_font);
+  m_font = nullptr;
+  if (m_menu) AskToMeasureAgain(m_menu);
+}
+
+int COwnerDrawMenu::Px(int length) const { return ScaleForDpi(length, m_dpi); }
+
+HIMAGELIST COwnerDrawMenu::Images(int* size) const {
+  // The largest strip that fits the cell; the toolbar's own when none does.
+  const int wanted = Px(kImageSize);
+  HIMAGELIST best = m_images;
+  *size = m_imageSize;
+  for (const auto& sized : m_sizedImages) {
+    if (sized.first <= wanted && sized.first > *size) {
+      best = sized.second;
+      *size = sized.first;
+    }
+  }
+  return best;
+}
+
+bool COwnerDrawMenu::AddImageSize(HINSTANCE instance, UINT bitmapId, int size) {
+  if (size <= 0 || m_sizedImages.count(size)) return false;
+  HBITMAP bitmap =
+      static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!bitmap) return false;
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 8, 0);
+  if (list) ImageList_AddMasked(list, bitmap, kImageMask);
+  DeleteObject(bitmap);
+  if (!list) return false;
+  m_sizedImages[size] = list;
+  return true;
 }
 
 bool COwnerDrawMenu::Load(HINSTANCE instance, UINT menuId) {
@@ -113,6 +182,7 @@ bool COwnerDrawMenu::LoadImages(HINSTANCE instance, UINT toolbarId) {
   if (m_images) ImageList_AddMasked(m_images, bitmap, kImageMask);
   DeleteObject(bitmap);
   if (!m_images) return false;
+  m_imageSize = height;
   int image = 0;
   for (int i = 0; i < count; ++i) {
     UINT id = words[4 + i];
@@ -211,10 +281,8 @@ void COwnerDrawMenu::UpdateItems(HMENU menu, const std::function<bool(UINT, Menu
 
 HFONT COwnerDrawMenu::MenuFont() {
   if (!m_font) {
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof(ncm);
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0))
-      m_font = CreateFontIndirectW(&ncm.lfMenuFont);
+    LOGFONTW lf{};
+    if (MenuFontForDpi(m_dpi, &lf)) m_font = CreateFontIndirectW(&lf);
   }
   return m_font ? m_font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
@@ -234,8 +302,9 @@ bool COwnerDrawMenu::OnMeasureItem(MEASUREITEMSTRUCT* mis) {
   GetTextMetricsW(dc, &tm);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  mis->itemWidth = kImageColumn + textSize.cx + (item->accel.empty() ? 0 : kAccelGap + accelSize.cx) + kRightPad;
-  mis->itemHeight = std::max<UINT>(20, static_cast<UINT>(tm.tmHeight + 6));
+  mis->itemWidth = Px(kImageColumn) + textSize.cx + (item->accel.empty() ? 0 : Px(kAccelGap) + accelSize.cx) +
+                   Px(kRightPad);
+  mis->itemHeight = static_cast<UINT>(std::max<LONG>(Px(kMinItemHeight), tm.tmHeight + Px(kTextPadding)));
   return true;
 }
 
@@ -254,21 +323,25 @@ bool COwnerDrawMenu::OnDrawItem(const DRAWITEMSTRUCT* dis) {
   FillRect(dc, &rc, brush);
   DeleteObject(brush);
 
-  int imageY = rc.top + ((rc.bottom - rc.top) - 16) / 2;
-  if (item->image >= 0 && m_images) {
+  const int cell = Px(kImageSize);
+  const int cellX = rc.left + Px(kImageLeft);
+  const int cellY = rc.top + ((rc.bottom - rc.top) - cell) / 2;
+  int imageSize = 0;
+  HIMAGELIST images = Images(&imageSize);
+  if (item->image >= 0 && images) {
     IMAGELISTDRAWPARAMS p{};
     p.cbSize = sizeof(p);
-    p.himl = m_images;
+    p.himl = images;
     p.i = item->image;
     p.hdcDst = dc;
-    p.x = rc.left + 4;
-    p.y = imageY;
+    p.x = cellX + (cell - imageSize) / 2;
+    p.y = cellY + (cell - imageSize) / 2;
     p.rgbBk = CLR_NONE;
     p.rgbFg = back;
     p.fStyle = ILD_TRANSPARENT | (disabled ? ILD_BLEND50 : 0);
     ImageList_DrawIndirect(&p);
   } else if (checked) {
-    DrawCheck(dc, rc.left + 4, imageY, fore, item->radio);
+    DrawCheck(dc, cellX, cellY, fore, item->radio, m_dpi);
   }
 
   HGDIOBJ oldFont = SelectObject(dc, MenuFont());
@@ -276,8 +349,8 @@ bool COwnerDrawMenu::OnDrawItem(const DRAWITEMSTRUCT* dis) {
   COLORREF oldColour = SetTextColor(dc, fore);
   UINT prefix = (dis->itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
   RECT textRc = rc;
-  textRc.left += kImageColumn;
-  textRc.right -= kRightPad;
+  textRc.left += Px(kImageColumn);
+  textRc.right -= Px(kRightPad);
   DrawTextW(dc, item->text.c_str(), static_cast<int>(item->text.size()), &textRc,
             DT_SINGLELINE | DT_VCENTER | DT_LEFT | prefix);
   if (!item->accel.empty())

@@ -2,7 +2,9 @@
 // The owner-drawn pop-up menu: every text item shows its caption and its accelerator text
 // (the part after a tab) in the system's menu colours, with a check or radio mark, and chosen
 // commands show a 16 x 16 image from a toolbar resource (RT_TOOLBAR plus a bitmap of the
-// same id, magenta as the transparent colour).
+// same id, magenta as the transparent colour). Everything is measured and drawn at the DPI of
+// the screen the menu opens on, the images from the strip drawn for that size when there is
+// one (never stretched: a smaller strip is centred in the larger cell).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -38,6 +40,11 @@ class COwnerDrawMenu {
   // Takes the images of a toolbar resource for the commands it lists, in its order. Without
   // the resource the menu simply has no images.
   bool LoadImages(HINSTANCE instance, UINT toolbarId);
+  // The same images drawn `size` pixels square, in the toolbar's order, from a bitmap resource.
+  bool AddImageSize(HINSTANCE instance, UINT bitmapId, int size);
+  // The DPI the next measuring and drawing is for (the screen the menu opens on); 96 at first.
+  void SetDpi(UINT dpi);
+  UINT Dpi() const { return m_dpi; }
 
   HMENU Handle() const { return m_menu; }
   // The sub-menu at `position` of the top level (null if none).
@@ -71,10 +78,16 @@ class COwnerDrawMenu {
   void ConvertLevel(HMENU menu);
   bool IsOurs(const Item* item) const;
   HFONT MenuFont();
+  int Px(int length) const;
+  // The image list for the current DPI and the size of its images.
+  HIMAGELIST Images(int* size) const;
 
   HMENU m_menu = nullptr;
-  HIMAGELIST m_images = nullptr;
-  HFONT m_font = nullptr;
+  HIMAGELIST m_images = nullptr;  // the toolbar's own (16 x 16)
+  int m_imageSize = 0;
+  std::map<int, HIMAGELIST> m_sizedImages;  // size -> the same images at that size
+  HFONT m_font = nullptr;                    // the menu font at m_dpi
+  UINT m_dpi = 96;
   std::map<UINT, int> m_imageOf;  // command -> image index
   std::vector<std::unique_ptr<Item>> m_items;  // stable addresses, referenced as item data
   std::map<UINT, Item*> m_byId;

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "ui/dialog_font.h"
+#include "ui/dpi.h"
+
 namespace vantrel::ui {
 
 namespace {
@@ -204,6 +207,8 @@ int CALLBACK CPropertySheet::SheetCallback(HWND hwnd, UINT msg, LPARAM lp) {
     t_creatingSheet = nullptr;
     self->Attach(hwnd);
     SetWindowSubclass(hwnd, &CPropertySheet::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(self));
+    // The sheet's buttons and tabs show the dialog font at the sheet's DPI, as its pages do.
+    ApplyDialogFont(hwnd);
     self->OnInitSheet();
   }
   return 0;
@@ -217,6 +222,9 @@ LRESULT CALLBACK CPropertySheet::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LP
     if (self) self->Detach();
     return r;
   }
+  // Moved to a screen of another DPI: the sheet's and its pages' controls get their fonts at it
+  // (the system's sheet resizes itself and its pages).
+  if (msg == kWmDpiChanged) RescaleSharedFonts(hwnd, LOWORD(wp));
   if (self) {
     LRESULT result = 0;
     if (self->OnSheetMessage(msg, wp, lp, &result)) return result;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "ui/dpi.h"
+
 namespace vantrel::ui {
 
 CSortListCtrl::~CSortListCtrl() { Detach(); }
@@ -35,7 +37,7 @@ int CSortListCtrl::AddColumn(const std::wstring& title, int width, int format, i
   LVCOLUMNW col{};
   col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
   col.fmt = format;
-  col.cx = width;
+  col.cx = ScaleToWindow(m_list, width);
   col.pszText = const_cast<wchar_t*>(title.c_str());
   int index = static_cast<int>(m_sortKinds.size());
   col.iSubItem = index;

@@ -42,7 +42,8 @@ class CSortListCtrl {
   HWND hwnd() const { return m_list; }
 
   void SetExtendedStyle(DWORD exStyle);
-  // Appends a column; format LVCFMT_LEFT, LVCFMT_RIGHT or LVCFMT_CENTER. Returns its index or -1.
+  // Appends a column `width` pixels wide at 96 DPI (scaled to the list's DPI); format
+  // LVCFMT_LEFT, LVCFMT_RIGHT or LVCFMT_CENTER. Returns its index or -1.
   int AddColumn(const std::wstring& title, int width, int format, int sortKind);
   void SetColumnSortKind(int column, int sortKind);
   int ColumnSortKind(int column) const;

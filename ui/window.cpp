@@ -1,5 +1,8 @@
 #include "ui/window.h"
 
+#include "ui/dialog_font.h"
+#include "ui/dpi.h"
+
 namespace vantrel::ui {
 
 namespace {
@@ -177,7 +180,14 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 
 INT_PTR CDialog::Dispatch(CDialog* self, UINT msg, WPARAM wp, LPARAM lp) {
   HWND hwnd = self->m_hwnd;
-  if (msg == WM_INITDIALOG) return self->OnInitDialog();
+  if (msg == WM_INITDIALOG) {
+    // Every dialog and page shows the dialog font at its own DPI; a dialog may still give
+    // single controls other fonts in OnInitDialog.
+    ApplyDialogFont(hwnd);
+    return self->OnInitDialog();
+  }
+  // Moved to a screen of another DPI: the controls' fonts follow before anything else looks.
+  if (msg == kWmDpiChanged) RescaleSharedFonts(hwnd, LOWORD(wp));
   LRESULT result = 0;
   bool handled = self->OnMessage(msg, wp, lp, &result);
   if (msg == WM_NCDESTROY) {

@@ -59,7 +59,9 @@ class CWindow : public CWindowBase {
 
 // A dialog from a template resource: modal (DialogBoxParamW), modeless, or modal under its
 // own message loop (RunModal), which lets the dialog see every message first
-// (PreTranslateMessage: accelerators before anything else).
+// (PreTranslateMessage: accelerators before anything else). Its controls get the dialog font
+// at the dialog's DPI before OnInitDialog, and the same font at the new DPI when the dialog
+// moves to a screen of another DPI (ui/dialog_font.h).
 class CDialog : public CWindowBase {
  public:
   // Modal through the system's dialog loop; returns the EndDialog result, -1 on failure.

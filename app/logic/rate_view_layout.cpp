@@ -39,10 +39,12 @@ uint32_t LineSampleValue(const RateSample& s, LineValue v) {
 }  // namespace
 
 int EffectivePulseWidth(const RateViewSettings& s) {
-  return static_cast<int>(std::clamp<uint32_t>(s.pulseWidth, 1, kMaxPulse));
+  return std::max(1, ViewPx(s, static_cast<int>(std::clamp<uint32_t>(s.pulseWidth, 1, kMaxPulse))));
 }
 
-int EffectivePulseSpace(const RateViewSettings& s) { return static_cast<int>(std::min<uint32_t>(s.pulseSpace, kMaxPulse)); }
+int EffectivePulseSpace(const RateViewSettings& s) {
+  return ViewPx(s, static_cast<int>(std::min<uint32_t>(s.pulseSpace, kMaxPulse)));
+}
 
 int PulseStep(const RateViewSettings& s) { return EffectivePulseWidth(s) + EffectivePulseSpace(s); }
 
@@ -53,8 +55,10 @@ uint32_t EffectiveGridInterval(const RateViewSettings& s) {
 std::wstring ScaleWidthSample(bool byteUnits) { return byteUnits ? L"999.9 MB/s" : L"999.9 mbps"; }
 
 size_t VisibleSampleCount(int width, const RateViewSettings& s, int scaleWidth) {
-  if (width <= 2) return 0;
-  int reserved = (s.scale && s.graph && scaleWidth + 3 < width) ? scaleWidth + 3 : 2;
+  // The borders left and right and, with a scale, the line at its right edge.
+  const int line = LineWidthForDpi(s.dpi);
+  if (width <= 2 * line) return 0;
+  int reserved = (s.scale && s.graph && scaleWidth + 3 * line < width) ? scaleWidth + 3 * line : 2 * line;
   int room = width - reserved;
   if (room <= 0) return 0;
   int step = PulseStep(s);
@@ -63,22 +67,28 @@ size_t VisibleSampleCount(int width, const RateViewSettings& s, int scaleWidth) 
 
 RateViewLayout ComputeLayout(int width, int height, const RateViewSettings& s, const ViewMetrics& m) {
   RateViewLayout l;
+  l.dpi = s.dpi == 0 ? kDefaultDpi : s.dpi;
+  // Bands overlap by their border line; areas inside a band start past it.
+  const int line = LineWidthForDpi(l.dpi);
+  l.lineWidth = line;
+  auto px = [&s](int length) { return ViewPx(s, length); };
   l.visibleCount = VisibleSampleCount(width, s, m.scaleWidth);
   if (width <= 0 || height <= 0) return l;
 
   int t = 0;
   if (s.title) {
-    l.titleBand = {0, 0, width, std::min(m.titleFontHeight + 4, height)};
-    if (l.titleBand.Height() >= 5 && l.titleBand.Width() >= 7) l.titleText = Shrink(l.titleBand, 3, 2);
-    t = l.titleBand.bottom - 1;
+    // The text rectangle is the band less px(2) above and below: the band is that much taller.
+    l.titleBand = {0, 0, width, std::min(m.titleFontHeight + 2 * px(2), height)};
+    if (l.titleBand.Height() >= px(5) && l.titleBand.Width() >= px(7)) l.titleText = Shrink(l.titleBand, px(3), px(2));
+    t = l.titleBand.bottom - line;
   }
   if (l.titleBand.bottom >= height) return l;
 
   if (s.text) {
-    int top = s.graph ? std::max(height - m.rateFontHeight - 4, t) : t;
+    int top = s.graph ? std::max(height - m.rateFontHeight - 2 * px(2), t) : t;
     l.textBand = {0, top, width, height};
-    if (l.textBand.Height() >= 5 && l.textBand.Width() >= 7) {
-      l.text = Shrink(l.textBand, 3, 2);
+    if (l.textBand.Height() >= px(5) && l.textBand.Width() >= px(7)) {
+      l.text = Shrink(l.textBand, px(3), px(2));
       int extra = l.text.Height() - m.rateFontHeight;
       if (extra > 0) {
         l.text.top += extra / 2;
@@ -89,23 +99,23 @@ RateViewLayout ComputeLayout(int width, int height, const RateViewSettings& s, c
   if (s.graph) {
     PixelRect band;
     if (s.text) {
-      if (t < l.textBand.top) band = {0, t, width, l.textBand.top + 1};
+      if (t < l.textBand.top) band = {0, t, width, l.textBand.top + line};
     } else {
       band = {0, t, width, height};
     }
-    if (band.Height() > 2 && width > 2) {
+    if (band.Height() > 2 * line && width > 2 * line) {
       l.graphBand = band;
-      if (s.scale && m.scaleWidth + 3 < width) {
-        l.scale = {1, t + 1, m.scaleWidth + 1, band.bottom - 1};
+      if (s.scale && m.scaleWidth + 3 * line < width) {
+        l.scale = {line, t + line, m.scaleWidth + line, band.bottom - line};
         int fh = m.scaleFontHeight;
         int n = fh > 0 ? l.scale.Height() / fh : 1;
         if (n > 6) n = (n - 6) / 3 + 6;
         if (n <= 0) n = 1;
         l.markCount = n;
         l.markSpacing = std::max(0, (l.scale.Height() - std::max(fh, 0) / 2) / n);
-        l.graphArea = {m.scaleWidth + 2, t + 1, width - 1, band.bottom - 1};
+        l.graphArea = {m.scaleWidth + 2 * line, t + line, width - line, band.bottom - line};
       } else {
-        l.graphArea = Shrink(band, 1, 1);
+        l.graphArea = Shrink(band, line, line);
       }
       l.graphHeight = std::max(0, l.graphArea.Height()) * RateHeightPercentOf(s) / 100;
     }
@@ -134,7 +144,8 @@ uint32_t ScaleLabelValue(uint32_t scaleTop, const RateViewLayout& layout, int y)
 
 PixelRect ScaleLabelRect(const RateViewLayout& layout, const ViewMetrics& m, int y) {
   int fh = std::max(m.scaleFontHeight, 0);
-  return {layout.scale.left + 1, y - fh / 2, layout.scale.right - 4, std::min(y + fh - fh / 2, layout.scale.bottom)};
+  return {layout.scale.left + layout.lineWidth, y - fh / 2, layout.scale.right - ScaleForDpi(4, layout.dpi),
+          std::min(y + fh - fh / 2, layout.scale.bottom)};
 }
 
 std::vector<int> ScaleGridPositions(const RateViewLayout& layout, const ViewMetrics& m) {
@@ -324,12 +335,42 @@ std::vector<LinePoint> PlanLine(const std::deque<RateSample>& history, const Rat
 }
 
 int NaturalViewHeight(const RateViewSettings& s, const ViewMetrics& m) {
-  return (s.title ? m.titleFontHeight + 3 : 0) + (s.text ? m.rateFontHeight + 3 : 0) + (s.graph ? 100 : 0);
+  return (s.title ? m.titleFontHeight + ViewPx(s, 3) : 0) + (s.text ? m.rateFontHeight + ViewPx(s, 3) : 0) +
+         (s.graph ? ViewPx(s, 100) : 0);
 }
 
 int FontHeightOf(const LogFontRecord& f, int fallback) {
   if (f.height == 0 || f.height == INT32_MIN) return fallback;
   return std::abs(f.height);
+}
+
+namespace {
+
+// A stored height or width from one DPI to another; INT32_MIN (no absolute value) stays.
+int32_t Rescaled(int32_t length, unsigned from, unsigned to) {
+  if (length == INT32_MIN || from == to) return length;
+  const int64_t scaled = static_cast<int64_t>(length) * static_cast<int64_t>(to);
+  const int64_t half = static_cast<int64_t>(from) / 2;
+  const int64_t r = scaled >= 0 ? (scaled + half) / from : -((-scaled + half) / from);
+  return static_cast<int32_t>(std::clamp<int64_t>(r, INT32_MIN + 1, INT32_MAX));
+}
+
+}  // namespace
+
+LogFontRecord FontForDpi(const LogFontRecord& f, unsigned dpi) {
+  LogFontRecord out = f;
+  if (dpi == 0) dpi = kDefaultDpi;
+  out.height = Rescaled(f.height, kDefaultDpi, dpi);
+  out.width = Rescaled(f.width, kDefaultDpi, dpi);
+  return out;
+}
+
+LogFontRecord FontFromDpi(const LogFontRecord& f, unsigned dpi) {
+  LogFontRecord out = f;
+  if (dpi == 0) dpi = kDefaultDpi;
+  out.height = Rescaled(f.height, dpi, kDefaultDpi);
+  out.width = Rescaled(f.width, dpi, kDefaultDpi);
+  return out;
 }
 
 bool IsMissingFont(const LogFontRecord& f) { return f == LogFontRecord{}; }
@@ -339,12 +380,12 @@ bool NeedsLayout(const RateViewSettings& a, const RateViewSettings& b) {
          a.byteUnits != b.byteUnits || a.avgDownLine != b.avgDownLine || a.avgUpLine != b.avgUpLine ||
          !(a.titleFont == b.titleFont) || !(a.rateFont == b.rateFont) || !(a.scaleFont == b.scaleFont) ||
          !(a.timeTextFont == b.timeTextFont) || a.rateHeightPercent != b.rateHeightPercent ||
-         a.pulseWidth != b.pulseWidth || a.pulseSpace != b.pulseSpace;
+         a.pulseWidth != b.pulseWidth || a.pulseSpace != b.pulseSpace || a.dpi != b.dpi;
 }
 
 bool NeedsGridReset(const RateViewSettings& a, const RateViewSettings& b) {
   return a.pulseWidth != b.pulseWidth || a.pulseSpace != b.pulseSpace ||
-         a.timeGridIntervalSec != b.timeGridIntervalSec;
+         a.timeGridIntervalSec != b.timeGridIntervalSec || a.dpi != b.dpi;
 }
 
 }  // namespace vantrel

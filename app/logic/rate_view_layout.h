@@ -14,7 +14,7 @@
 
 namespace vantrel {
 
-// What the window measures in its fonts.
+// What the window measures in its fonts (made at the view's DPI, so these are screen pixels).
 struct ViewMetrics {
   int titleFontHeight = 13;
   int rateFontHeight = 13;
@@ -23,8 +23,12 @@ struct ViewMetrics {
   int scaleWidth = 0;  // width of the widest scale label plus 5
 };
 
+// A 96-DPI length of the view's drawing (a padding, a tick) at the view's DPI.
+inline int ViewPx(const RateViewSettings& s, int length) { return ScaleForDpi(length, s.dpi); }
+
 // Pulse geometry with registry values that no page checked made usable: width at least 1,
-// both at most 10000 pixels, so nothing divides by zero or overflows.
+// both at most 10000 pixels at 96 DPI, so nothing divides by zero or overflows; then scaled
+// to the view's DPI (the width stays at least 1).
 int EffectivePulseWidth(const RateViewSettings& s);
 int EffectivePulseSpace(const RateViewSettings& s);
 // Columns advance by this many pixels per sample (at least 1).
@@ -34,8 +38,8 @@ uint32_t EffectiveGridInterval(const RateViewSettings& s);
 
 // The widest scale label: "999.9 MB/s" in byte units, "999.9 mbps" in bit units.
 std::wstring ScaleWidthSample(bool byteUnits);
-// Scale width from the pixel width of that label.
-inline int ScaleWidthFromText(int textWidth) { return textWidth + 5; }
+// Scale width from the pixel width of that label: 5 pixels more at 96 DPI.
+inline int ScaleWidthFromText(int textWidth, unsigned dpi = kDefaultDpi) { return textWidth + ScaleForDpi(5, dpi); }
 
 // How many samples fit across a view `width` pixels wide.
 size_t VisibleSampleCount(int width, const RateViewSettings& s, int scaleWidth);
@@ -46,9 +50,13 @@ struct RateViewLayout {
   int graphHeight = 0;   // pixels that the scale top maps to
   int markCount = 0;     // scale marks
   int markSpacing = 0;   // pixels between scale marks
+  unsigned dpi = kDefaultDpi;  // the DPI the layout was made for
+  int lineWidth = 1;           // borders and lines: whole pixels at that DPI
 };
 
-// The layout of a view of width x height client pixels.
+// The layout of a view of width x height client pixels. The paddings (4 pixels around the
+// title and the rate text, 3 and 2 inside them, 5 beside the scale labels) and the border
+// lines are 96-DPI lengths scaled to the settings' DPI; font heights come measured.
 RateViewLayout ComputeLayout(int width, int height, const RateViewSettings& s, const ViewMetrics& m);
 
 // The y of each scale mark that lies above the scale bottom, top to bottom.
@@ -166,18 +174,24 @@ std::vector<LinePoint> PlanLine(const std::deque<RateSample>& history, const Rat
                                 const RateViewSettings& s, uint32_t scaleTop, LineValue value);
 
 // Natural height of a new view: (title ? title font height + 3 : 0) + (text ? rate font
-// height + 3 : 0) + (graph ? 100 : 0).
+// height + 3 : 0) + (graph ? 100 : 0), the 3 and the 100 at the view's DPI.
 int NaturalViewHeight(const RateViewSettings& s, const ViewMetrics& m);
 
 // Font height in pixels from a stored font: |lfHeight|, or `fallback` when it is 0.
 int FontHeightOf(const LogFontRecord& f, int fallback);
 
+// A stored font (96-DPI heights) as made for a screen of `dpi`: height and width scaled.
+LogFontRecord FontForDpi(const LogFontRecord& f, unsigned dpi);
+// The other way: a font chosen on a screen of `dpi` (the font dialog's) in 96-DPI units, as
+// it is stored.
+LogFontRecord FontFromDpi(const LogFontRecord& f, unsigned dpi);
+
 // True when the stored font is absent (an all-zero record): the view's default is used.
 bool IsMissingFont(const LogFontRecord& f);
 
 // Whether a settings change needs a new layout (title, graph, scale, text, unit, average
-// lines, fonts, rate height percent, pulse geometry) or a time grid restart (pulse width,
-// pulse space, interval).
+// lines, fonts, rate height percent, pulse geometry, DPI) or a time grid restart (pulse width,
+// pulse space, interval, DPI).
 bool NeedsLayout(const RateViewSettings& before, const RateViewSettings& after);
 bool NeedsGridReset(const RateViewSettings& before, const RateViewSettings& after);
 

@@ -5,6 +5,7 @@
 
 #include "settings/log_font.h"
 #include "settings/options.h"
+#include "ui/dpi_scale.h"
 
 namespace vantrel {
 
@@ -45,6 +46,9 @@ struct RateViewSettings {
   LogFontRecord rateFont = MakeLogFont(L"Tahoma", 13, 0);
   LogFontRecord scaleFont = MakeLogFont(L"Tahoma", 12, 0);
   LogFontRecord timeTextFont = MakeLogFont(L"Tahoma", 12, 700);
+  // The resolution of the screen the view is on. The lengths above (pulse width and space,
+  // font heights) are 96-DPI units, as stored; the view scales them to this when it uses them.
+  unsigned dpi = kDefaultDpi;
 };
 
 // The view settings that the Options hold.

@@ -48,13 +48,15 @@ PageWork ReportPageTracker::AdapterChosen(const ReportAdapter& sheet) {
   return PageWork::None;
 }
 
-SheetButtonRow LayoutSheetButtons(const PixelRect& close, int pageAreaLeft, int listHeight) {
+SheetButtonRow LayoutSheetButtons(const PixelRect& close, int pageAreaLeft, int listHeight, unsigned dpi) {
   SheetButtonRow row;
   const int width = close.Width();
-  row.exportButton = PixelRect{close.left - 2 * width - 10, close.top, close.left - width - 10, close.bottom};
-  row.clearButton = PixelRect{row.exportButton.left + width + 5, close.top, row.exportButton.left + 2 * width + 5,
-                              close.bottom};
-  row.adapterList = PixelRect{pageAreaLeft, close.top, row.exportButton.left - 15, close.top + close.Height() + listHeight};
+  const int wide = ScaleForDpi(10, dpi), narrow = ScaleForDpi(5, dpi), list = ScaleForDpi(15, dpi);
+  row.exportButton = PixelRect{close.left - 2 * width - wide, close.top, close.left - width - wide, close.bottom};
+  row.clearButton = PixelRect{row.exportButton.left + width + narrow, close.top,
+                              row.exportButton.left + 2 * width + narrow, close.bottom};
+  row.adapterList = PixelRect{pageAreaLeft, close.top, row.exportButton.left - list,
+                              close.top + close.Height() + ScaleForDpi(listHeight, dpi)};
   if (row.adapterList.right < row.adapterList.left) row.adapterList.right = row.adapterList.left;
   return row;
 }

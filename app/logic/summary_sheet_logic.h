@@ -10,6 +10,7 @@
 #include "app/logic/pixel_rect.h"
 #include "engine/adapter_entry.h"
 #include "platform/file.h"
+#include "ui/dpi_scale.h"
 
 namespace vantrel {
 
@@ -69,13 +70,15 @@ class ReportPageTracker {
 // The sheet's own controls beside Close, in the sheet's client coordinates: Export two button
 // widths plus 10 pixels left of Close, Clear one width plus 5 pixels right of Export (so the
 // three stand in a row), and the adapter drop-down level with them from the page area's left
-// edge to 15 pixels left of Export, `listHeight` pixels taller for its list.
+// edge to 15 pixels left of Export, `listHeight` pixels taller for its list. The gaps and the
+// list height are 96-DPI lengths scaled to the sheet's `dpi`.
 struct SheetButtonRow {
   PixelRect exportButton;
   PixelRect clearButton;
   PixelRect adapterList;
 };
-SheetButtonRow LayoutSheetButtons(const PixelRect& close, int pageAreaLeft, int listHeight);
+SheetButtonRow LayoutSheetButtons(const PixelRect& close, int pageAreaLeft, int listHeight,
+                                  unsigned dpi = kDefaultDpi);
 constexpr int kAdapterListHeight = 400;
 
 // The days edit as a number: its leading decimal digits (blanks skipped), 0 when there are

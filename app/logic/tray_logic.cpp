@@ -3,15 +3,23 @@
 #include <algorithm>
 
 #include "engine/formatters.h"
+#include "ui/dpi_scale.h"
 
 namespace vantrel {
 
 namespace {
 
-constexpr int kColumnBase = 14;  // bottom row inside the frame
-constexpr int kColumnSpan = 14;  // rows 1 to 14
-constexpr int kColumnSamples = 14;
-constexpr int kLineSpan = 13;
+constexpr int kMaxTrayIconSize = 256;
+
+// The plan in units: `size` units square, a unit being one or more pixels of the icon.
+// Inside the one-unit frame: the bottom row (`base`), the rows a column may fill (`span`,
+// also how many samples show) and the rows a line may rise.
+struct Grid {
+  int size;
+  int Base() const { return size - 2; }
+  int Span() const { return size - 2; }
+  int LineSpan() const { return size - 3; }
+};
 
 std::wstring Cut(const std::wstring& s, long long chars) {
   if (chars <= 0) return std::wstring();
@@ -24,7 +32,8 @@ int Height(uint32_t rate, uint32_t top, int span) {
 }
 
 void Set(IconPlan& plan, int x, int y, IconPixel p) {
-  if (x >= 0 && x < kTrayIconSize && y >= 0 && y < kTrayIconSize) plan[y][x] = p;
+  const int size = static_cast<int>(plan.size());
+  if (x >= 0 && x < size && y >= 0 && y < size) plan[y][x] = p;
 }
 
 // A vertical run from (x, from) upward, `count` pixels.
@@ -45,12 +54,12 @@ void Segment(IconPlan& plan, int ax, int ay, int bx, int by, IconPixel p) {
   }
 }
 
-void Line(IconPlan& plan, const std::deque<RateSample>& history, uint32_t top, bool upload) {
+void Line(IconPlan& plan, const Grid& g, const std::deque<RateSample>& history, uint32_t top, bool upload) {
   IconPixel p = upload ? IconPixel::Up : IconPixel::Down;
   int prevX = 0, prevY = 0;
-  for (size_t i = 0; i < history.size() && i <= static_cast<size_t>(kColumnBase); ++i) {
-    int x = kColumnBase - static_cast<int>(i);
-    int y = kColumnBase - Height(upload ? history[i].up : history[i].down, top, kLineSpan);
+  for (size_t i = 0; i < history.size() && i <= static_cast<size_t>(g.Base()); ++i) {
+    int x = g.Base() - static_cast<int>(i);
+    int y = g.Base() - Height(upload ? history[i].up : history[i].down, top, g.LineSpan());
     if (i > 0) Segment(plan, prevX, prevY, x, y, p);
     prevX = x;
     prevY = y;
@@ -90,11 +99,18 @@ std::wstring TrayTooltip(const std::wstring& name, const std::wstring& address, 
 
 int ActivityIconIndex(const RateSample& newest) { return (newest.down > 0 ? 2 : 0) + (newest.up > 0 ? 1 : 0); }
 
-IconPlan TrayGraphIconPlan(const std::deque<RateSample>& history, uint32_t scaleTop, bool columns) {
-  IconPlan plan;
-  for (auto& row : plan) row.fill(IconPixel::Background);
-  const int last = kTrayIconSize - 1;
-  for (int i = 0; i < kTrayIconSize; ++i) {
+int TrayIconSize(int systemAnswer, unsigned dpi) {
+  if (systemAnswer > 0 && systemAnswer <= kMaxTrayIconSize) return systemAnswer;
+  return std::clamp(ScaleForDpi(kTrayIconSize, dpi), 1, kMaxTrayIconSize);
+}
+
+IconPlan TrayGraphIconPlan(const std::deque<RateSample>& history, uint32_t scaleTop, bool columns, int size) {
+  size = std::clamp(size, 4, kMaxTrayIconSize);
+  const int unit = std::max(1, size / kTrayIconSize);
+  const Grid g{size / unit};
+  IconPlan plan(static_cast<size_t>(g.size), std::vector<IconPixel>(static_cast<size_t>(g.size), IconPixel::Background));
+  const int last = g.size - 1;
+  for (int i = 0; i < g.size; ++i) {
     plan[last][i] = IconPixel::Highlight;
     plan[i][last] = IconPixel::Highlight;
   }
@@ -104,19 +120,24 @@ IconPlan TrayGraphIconPlan(const std::deque<RateSample>& history, uint32_t scale
   }
   const uint32_t top = scaleTop == 0 ? 1 : scaleTop;
   if (columns) {
-    for (size_t i = 0; i < history.size() && i < static_cast<size_t>(kColumnSamples); ++i) {
-      int x = kColumnBase - static_cast<int>(i);
-      int hd = Height(history[i].down, top, kColumnSpan);
-      int hu = Height(history[i].up, top, kColumnSpan);
+    for (size_t i = 0; i < history.size() && i < static_cast<size_t>(g.Span()); ++i) {
+      int x = g.Base() - static_cast<int>(i);
+      int hd = Height(history[i].down, top, g.Span());
+      int hu = Height(history[i].up, top, g.Span());
       int low = std::min(hd, hu), high = std::max(hd, hu);
-      RunUp(plan, x, kColumnBase, low, IconPixel::Both);
-      if (high > low) RunUp(plan, x, kColumnBase - low, high - low, hd > hu ? IconPixel::Down : IconPixel::Up);
+      RunUp(plan, x, g.Base(), low, IconPixel::Both);
+      if (high > low) RunUp(plan, x, g.Base() - low, high - low, hd > hu ? IconPixel::Down : IconPixel::Up);
     }
   } else {
-    Line(plan, history, top, true);
-    Line(plan, history, top, false);
+    Line(plan, g, history, top, true);
+    Line(plan, g, history, top, false);
   }
-  return plan;
+  if (unit == 1) return plan;
+  // Each unit becomes unit x unit pixels; pixels past the last whole unit repeat the frame.
+  IconPlan pixels(static_cast<size_t>(size), std::vector<IconPixel>(static_cast<size_t>(size)));
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) pixels[y][x] = plan[std::min(y / unit, last)][std::min(x / unit, last)];
+  return pixels;
 }
 
 }  // namespace vantrel

@@ -15,17 +15,40 @@ PixelRect StartPlacement(const WindowRect& stored, int width, int height, const 
   return r;
 }
 
-SizeShortfall MinimumClientShortfall(int clientWidth, int clientHeight, int margin) {
-  int need = 2 * std::max(margin, 0) + 1;
+PixelSize DefaultClientSize(unsigned dpi) {
+  return {ScaleForDpi(kDefaultClientWidth, dpi), ScaleForDpi(kDefaultClientHeight, dpi)};
+}
+
+WindowRect StoredWindowRect(const PixelRect& window, unsigned dpi) {
+  return WindowRect{window.left, window.top, window.left + UnscaleFromDpi(window.Width(), dpi),
+                    window.top + UnscaleFromDpi(window.Height(), dpi)};
+}
+
+PixelRect RestoredWindowRect(const WindowRect& stored, unsigned dpi) {
+  if (stored.IsEmpty()) return PixelRect{};
+  return PixelRect{stored.left, stored.top, stored.left + ScaleForDpi(stored.right - stored.left, dpi),
+                   stored.top + ScaleForDpi(stored.bottom - stored.top, dpi)};
+}
+
+PixelRect KeepOnWorkArea(const PixelRect& window, const PixelRect& workArea) {
+  const int width = window.Width(), height = window.Height();
+  // Past the right or bottom edge first, then the left and top edges win.
+  int left = std::max(std::min(window.left, workArea.right - width), workArea.left);
+  int top = std::max(std::min(window.top, workArea.bottom - height), workArea.top);
+  return PixelRect{left, top, left + width, top + height};
+}
+
+SizeShortfall MinimumClientShortfall(int clientWidth, int clientHeight, int margin, unsigned dpi) {
+  int need = 2 * std::max(ScaleForDpi(margin, dpi), 0) + 1;
   return {std::max(0, need - clientWidth), std::max(0, need - clientHeight)};
 }
 
-int ZeroFractionGrowth(int clientHeight, const std::vector<float>& fractions) {
+int ZeroFractionGrowth(int clientHeight, const std::vector<float>& fractions, unsigned dpi) {
   if (fractions.size() <= 1) return 0;
   int zero = 0;
   for (float f : fractions)
     if (static_cast<int>(static_cast<float>(clientHeight) * f) == 0) ++zero;
-  return zero * kZeroViewGrowth;
+  return zero * ScaleForDpi(kZeroViewGrowth, dpi);
 }
 
 namespace {
@@ -40,9 +63,10 @@ void AddStrips(ViewStack* s) {
   }
 }
 
-// The shared stacking walk: `heightOf(i)` gives view i's wanted height.
+// The shared stacking walk: `heightOf(i)` gives view i's wanted height. `margin` and `gap` are
+// screen pixels.
 template <class HeightOf>
-ViewStack Stack(int clientWidth, int clientHeight, int margin, size_t count, HeightOf heightOf) {
+ViewStack Stack(int clientWidth, int clientHeight, int margin, int gap, size_t count, HeightOf heightOf) {
   ViewStack s;
   int bottomLimit = clientHeight - margin;
   int top = margin;
@@ -52,7 +76,7 @@ ViewStack Stack(int clientWidth, int clientHeight, int margin, size_t count, Hei
     // A view never turns upside down, whatever the fractions say.
     if (bottom < top) bottom = top;
     s.views.push_back({margin, top, clientWidth - margin, bottom});
-    top = std::min(bottom + kViewGap, bottomLimit);
+    top = std::min(bottom + gap, bottomLimit);
   }
   AddStrips(&s);
   return s;
@@ -60,15 +84,18 @@ ViewStack Stack(int clientWidth, int clientHeight, int margin, size_t count, Hei
 
 }  // namespace
 
-ViewStack StackAtStart(int clientWidth, int clientHeight, int margin, const std::vector<float>& fractions) {
-  return Stack(clientWidth, clientHeight, margin, fractions.size(), [&](size_t i) {
+ViewStack StackAtStart(int clientWidth, int clientHeight, int margin, const std::vector<float>& fractions,
+                       unsigned dpi) {
+  margin = ScaleForDpi(margin, dpi);
+  return Stack(clientWidth, clientHeight, margin, ScaleForDpi(kViewGap, dpi), fractions.size(), [&](size_t i) {
     return std::max(1, static_cast<int>(static_cast<float>(clientHeight) * fractions[i]));
   });
 }
 
 ViewStack ResizeViews(int lastWidth, int lastHeight, int newWidth, int newHeight, int margin,
-                      const std::vector<PixelRect>& current, const std::vector<float>& fractions) {
+                      const std::vector<PixelRect>& current, const std::vector<float>& fractions, unsigned dpi) {
   ViewStack s;
+  margin = ScaleForDpi(margin, dpi);
   size_t n = std::min(current.size(), fractions.size());
   if (2 * margin >= newWidth || 2 * margin >= newHeight) {
     s.views.assign(n, PixelRect{});
@@ -92,20 +119,23 @@ ViewStack ResizeViews(int lastWidth, int lastHeight, int newWidth, int newHeight
     s.views.push_back({margin, margin, newWidth - margin, newHeight - margin});
     return s;
   }
-  return Stack(newWidth, newHeight, margin, n, [&](size_t i) {
+  return Stack(newWidth, newHeight, margin, ScaleForDpi(kViewGap, dpi), n, [&](size_t i) {
     return static_cast<int>(static_cast<float>(newHeight) * fractions[i]);
   });
 }
 
-ViewStack StackKeepingHeights(int clientWidth, int clientHeight, int margin, const std::vector<int>& heights) {
+ViewStack StackKeepingHeights(int clientWidth, int clientHeight, int margin, const std::vector<int>& heights,
+                              unsigned dpi) {
   ViewStack s;
+  margin = ScaleForDpi(margin, dpi);
+  const int gap = ScaleForDpi(kViewGap, dpi);
   int bottomLimit = clientHeight - margin;
   int top = margin;
   for (size_t i = 0; i < heights.size(); ++i) {
     int bottom = std::min(top + heights[i], bottomLimit);
     if (bottom < top) bottom = top;
     s.views.push_back({margin, top, clientWidth - margin, bottom});
-    top = std::min(bottom + kViewGap, bottomLimit);
+    top = std::min(bottom + gap, bottomLimit);
   }
   AddStrips(&s);
   return s;
@@ -118,13 +148,16 @@ std::vector<float> Fractions(const std::vector<PixelRect>& views, int clientHeig
   return f;
 }
 
-int NaturalViewHeight(bool title, int titleFontHeight, bool text, int rateFontHeight, bool graph) {
-  return (title ? titleFontHeight + 3 : 0) + (text ? rateFontHeight + 3 : 0) + (graph ? kNewViewGraphHeight : 0);
+int NaturalViewHeight(bool title, int titleFontHeight, bool text, int rateFontHeight, bool graph, unsigned dpi) {
+  // Each part as the view makes it: the fonts at the DPI, the paddings and the graph scaled.
+  auto px = [dpi](int length) { return ScaleForDpi(length, dpi); };
+  return (title ? px(titleFontHeight) + px(3) : 0) + (text ? px(rateFontHeight) + px(3) : 0) +
+         (graph ? px(kNewViewGraphHeight) : 0);
 }
 
-PixelRect GrowForAddedView(const PixelRect& window, int naturalHeight) {
+PixelRect GrowForAddedView(const PixelRect& window, int naturalHeight, unsigned dpi) {
   PixelRect r = window;
-  int growth = naturalHeight + 3;
+  int growth = naturalHeight + ScaleForDpi(3, dpi);
   r.top -= growth;
   if (r.top < 0) {
     r.bottom += -r.top;
@@ -133,9 +166,9 @@ PixelRect GrowForAddedView(const PixelRect& window, int naturalHeight) {
   return r;
 }
 
-PixelRect ShrinkForRemovedView(const PixelRect& window, int removedHeight) {
+PixelRect ShrinkForRemovedView(const PixelRect& window, int removedHeight, unsigned dpi) {
   PixelRect r = window;
-  r.top += removedHeight + kViewGap;
+  r.top += removedHeight + ScaleForDpi(kViewGap, dpi);
   if (r.top > r.bottom) r.top = r.bottom;
   return r;
 }
@@ -146,7 +179,7 @@ int StripAt(const ViewStack& stack, int x, int y) {
   return -1;
 }
 
-SeparatorDrag BeginSeparatorDrag(const ViewStack& stack, int x, int y) {
+SeparatorDrag BeginSeparatorDrag(const ViewStack& stack, int x, int y, unsigned dpi) {
   SeparatorDrag d;
   int strip = StripAt(stack, x, y);
   if (strip < 0 || static_cast<size_t>(strip) + 1 >= stack.views.size()) return d;
@@ -156,8 +189,8 @@ SeparatorDrag BeginSeparatorDrag(const ViewStack& stack, int x, int y) {
   // The views that border the strip exactly; a stack out of step with its strips is not dragged.
   if (upper.bottom != s.top || lower.top != s.bottom) return d;
   d.strip = strip;
-  d.minTop = upper.top + kDragUpperLimit;
-  d.maxTop = lower.bottom - kDragLowerLimit;
+  d.minTop = upper.top + ScaleForDpi(kDragUpperLimit, dpi);
+  d.maxTop = lower.bottom - ScaleForDpi(kDragLowerLimit, dpi);
   if (d.maxTop < d.minTop) d.maxTop = d.minTop;
   return d;
 }

@@ -13,6 +13,11 @@
 #define IDI_TRAY_DOWN 142
 #define IDI_TRAY_BOTH 143
 #define IDC_VSPLIT 150
+// The menu images drawn at 20, 24, 32 and 48 pixels (the toolbar's order).
+#define IDB_MENU_IMAGES_20 160
+#define IDB_MENU_IMAGES_24 161
+#define IDB_MENU_IMAGES_32 162
+#define IDB_MENU_IMAGES_48 163
 
 // Pop-up menu
 #define ID_SHOW 32771

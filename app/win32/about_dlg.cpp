@@ -10,7 +10,6 @@ namespace vantrel {
 void CAboutDlg::Run(HINSTANCE instance, HWND owner) { DoModal(instance, IDD_ABOUT, owner); }
 
 BOOL CAboutDlg::OnInitDialog() {
-  if (ui::CreateDialogFont(&m_font)) ui::SetFontOnChildren(m_hwnd, m_font.get());
   if (m_icon) {
     SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));

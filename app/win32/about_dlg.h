@@ -20,7 +20,6 @@ class CAboutDlg : public ui::CDialog {
 
  private:
   HICON m_icon;
-  ui::CFont m_font;
   ui::CHyperlink m_homeLink;
   ui::CHyperlink m_supportLink;
 };

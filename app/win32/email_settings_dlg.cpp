@@ -43,7 +43,6 @@ bool CEmailSettingsDlg::Run(HINSTANCE instance, HWND owner) {
 }
 
 BOOL CEmailSettingsDlg::OnInitDialog() {
-  if (ui::CreateDialogFont(&m_font)) ui::SetFontOnChildren(m_hwnd, m_font.get());
   Limit(m_hwnd, IDC_EMAIL_SERVER, kEmailServerChars);
   Limit(m_hwnd, IDC_EMAIL_FROM, kEmailFromChars);
   Limit(m_hwnd, IDC_EMAIL_ACCOUNT, kEmailAccountChars);

@@ -37,7 +37,6 @@ class CEmailSettingsDlg : public ui::CDialog {
   void OnOk();
 
   EmailSettings m_settings;
-  ui::CFont m_font;
   bool m_sending = false;
 };
 

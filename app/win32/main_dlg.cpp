@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "app/logic/main_messages.h"
 #include "app/logic/start_up.h"
@@ -17,6 +18,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "reports/rates_recorder.h"
+#include "ui/dpi.h"
 
 namespace vantrel {
 
@@ -96,9 +98,11 @@ TickSettings CMainDlg::CurrentTickSettings() const {
 }
 
 BOOL CMainDlg::OnInitDialog() {
-  // 1. The window exists: the tray gets its owner and, where possible, the graph icon's
-  // drawing surface.
+  // 1. The window exists: its screen's DPI is known, and the tray gets its owner and, where
+  // possible, the graph icon's drawing surface at the size the notification area asks for.
+  m_dpi = ui::DpiOfWindow(m_hwnd);
   m_trayGraphPossible = m_tray.Init(m_hwnd, m_trayIcons, m_trayGraphPossible) && m_tray.GraphPossible();
+  FollowTrayIconSize();
   // 2. Every Options value, over the defaults.
   LoadOptions(m_store, SettingsRoot::CurrentUser, &m_options);
   // 3. The Service values (the service mode decides who owns the log and what goes to HKLM).
@@ -119,6 +123,10 @@ BOOL CMainDlg::OnInitDialog() {
   // 9. The owner-drawn pop-up menu and its images.
   m_menu.Load(m_instance, IDR_POPUP_MENU);
   m_menu.LoadImages(m_instance, IDR_MENU_IMAGES);
+  // The same images drawn larger, for screens of higher DPI.
+  const std::pair<UINT, int> sizedImages[] = {
+      {IDB_MENU_IMAGES_20, 20}, {IDB_MENU_IMAGES_24, 24}, {IDB_MENU_IMAGES_32, 32}, {IDB_MENU_IMAGES_48, 48}};
+  for (const auto& [id, size] : sizedImages) m_menu.AddImageSize(m_instance, id, size);
   // 10. The monitored list (All Connections is made monitored when nothing is).
   LoadMonitoredList(m_store, SettingsRoot::CurrentUser, m_source, ListOwner::Interactive, &m_adapters);
   // 11. The Adapters and Reset Rates sub-menus.
@@ -255,7 +263,31 @@ void CMainDlg::DayChanged(const LocalTime&) {
   if (m_options.notificationEnabled) PrepareNotification();
 }
 
+void CMainDlg::FollowTrayIconSize() {
+  // The notification area is on the primary screen, the one holding (0, 0).
+  const UINT dpi = ui::DpiAtPoint(POINT{0, 0});
+  const int size = TrayIconSize(ui::SystemMetricForDpi(SM_CXSMICON, dpi), dpi);
+  if (size == m_trayIconSize) return;
+  const UINT trayIds[4] = {IDI_TRAY_IDLE, IDI_TRAY_UP, IDI_TRAY_DOWN, IDI_TRAY_BOTH};
+  HICON fresh[4] = {};
+  bool loaded = true;
+  for (int i = 0; i < 4; ++i) loaded = (fresh[i] = LoadIconSized(m_instance, trayIds[i], size)) != nullptr && loaded;
+  if (!loaded) {
+    for (HICON icon : fresh)
+      if (icon) DestroyIcon(icon);
+    return;
+  }
+  // The notification area keeps copies of what it was given, so the old icons can go.
+  m_tray.SetIconSize(size, fresh);
+  for (int i = 0; i < 4; ++i) {
+    if (m_trayIcons[i]) DestroyIcon(m_trayIcons[i]);
+    m_trayIcons[i] = fresh[i];
+  }
+  m_trayIconSize = size;
+}
+
 void CMainDlg::TrayUpdate(AdapterEntry& entry) {
+  FollowTrayIconSize();
   TrayUpdateOptions o;
   o.showGraph = m_options.showGraphInSystray != 0;
   o.showName = m_options.showAdapterNameInSystrayTips != 0;
@@ -335,8 +367,7 @@ void CMainDlg::Shutdown() {
   m_log.WriteTodayRecords(m_adapters, Today());
   m_log.CloseTrafficLog();
   // 4. The Window group, from the window's rectangle (its normal one if minimised).
-  PixelRect r = WindowRectangle();
-  m_options.wndPosition = WindowRect{r.left, r.top, r.right, r.bottom};
+  m_options.wndPosition = StoredWindowRect(WindowRectangle(), m_dpi);
   SaveOptions(m_store, SettingsRoot::CurrentUser, m_options, kGroupWindow);
   // 5. The adapter settings, while the views still give the fractions.
   SaveAdapters();
@@ -463,6 +494,9 @@ bool CMainDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     case WM_PAINT:
       if (!IsIconic(m_hwnd)) return false;
       OnPaintMinimised();
+      return true;
+    case ui::kWmDpiChanged:
+      OnDpiChanged(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
       return true;
     case WM_QUERYDRAGICON:
       *result = reinterpret_cast<LRESULT>(m_icon);

@@ -203,6 +203,14 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   void OnLeftButtonUp();
   LRESULT OnNcHitTest(LPARAM lp);
   void MoveWindowAsProgram(const PixelRect& rect);
+  // WM_DPICHANGED: the window moved to a screen of another DPI, or the scale changed. Takes the
+  // suggested rectangle (unless the program is moving the window itself), makes the views'
+  // fonts and pens at the new DPI and stacks them again by their fractions.
+  void OnDpiChanged(UINT dpi, const RECT* suggested);
+  // The icons of the window's caption and of the tray at the sizes the screens ask for.
+  void LoadIconsForDpi();
+  // The tray icon's size now (the notification area's screen), with its activity icons.
+  void FollowTrayIconSize();
   void ApplyTopmost(bool topmost);
   void RestoreTopmost() { ApplyTopmost(m_options.alwaysOnTop != 0); }
   void ApplyCaption(bool show);
@@ -210,7 +218,11 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   void ResetWindowPosition();
   PixelRect WindowRectangle() const;
   PixelRect ClientRectangle() const;
-  RateViewSettings ViewSettings() const { return RateViewSettingsFromOptions(m_options); }
+  RateViewSettings ViewSettings() const {
+    RateViewSettings s = RateViewSettingsFromOptions(m_options);
+    s.dpi = m_dpi;
+    return s;
+  }
 
   HINSTANCE m_instance;
   ISettingsStore& m_store;
@@ -232,6 +244,7 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   int m_lastClientWidth = 0;
   int m_lastClientHeight = 0;
   bool m_programMove = false;
+  UINT m_dpi = 96;  // the window's screen; stored lengths are 96-DPI units scaled to it
   int m_lastOptionsPage = 0;
   ReportAdapter m_reportsAdapter;  // chosen last in the Traffic Reports window during this run
   int m_reportsPage = 0;           // its page in front when it closed
@@ -256,6 +269,7 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   HICON m_icon = nullptr;
   HICON m_smallIcon = nullptr;
   HICON m_trayIcons[4] = {};
+  int m_trayIconSize = 0;  // the size m_trayIcons were loaded at
   HCURSOR m_splitCursor = nullptr;
   HACCEL m_accelerators = nullptr;
   ui::COwnerDrawMenu m_menu;

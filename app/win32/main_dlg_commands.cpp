@@ -7,6 +7,7 @@
 #include "app/res/resource.h"
 #include "app/win32/main_dlg.h"
 #include "platform/text.h"
+#include "ui/dpi.h"
 
 namespace vantrel {
 
@@ -179,6 +180,8 @@ void CMainDlg::OnInitMenuPopup(HMENU menu) {
 
 void CMainDlg::OpenPopupMenu(POINT screen) {
   HMENU popup = m_menu.SubMenu(kPopupMenuIndex);
+  // Measured and drawn for the screen it opens on (the tray's may differ from the window's).
+  m_menu.SetDpi(ui::DpiAtPoint(screen));
   if (popup) TrackPopupMenu(popup, TPM_RIGHTBUTTON, screen.x, screen.y, 0, m_hwnd, nullptr);
 }
 

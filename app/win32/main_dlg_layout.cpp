@@ -5,6 +5,7 @@
 
 #include "app/res/resource.h"
 #include "app/win32/main_dlg.h"
+#include "ui/dpi.h"
 
 namespace vantrel {
 
@@ -49,21 +50,41 @@ PixelRect CMainDlg::ClientRectangle() const {
 }
 
 void CMainDlg::MoveWindowAsProgram(const PixelRect& r) {
+  // Moves may nest (a move to a screen of another DPI brings WM_DPICHANGED).
+  const bool outer = m_programMove;
   m_programMove = true;
   MoveWindow(m_hwnd, r.left, r.top, r.Width(), r.Height(), TRUE);
-  m_programMove = false;
+  m_programMove = outer;
 }
 
 void CMainDlg::PlaceWindowAtStart() {
-  PixelRect window = WindowRectangle();
   RECT work{};
   if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
     work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  PixelRect placed = StartPlacement(m_options.wndPosition, window.Width(), window.Height(), FromRect(work),
-                                     GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL));
+  PixelRect placed;
+  if (m_options.wndPosition.IsEmpty()) {
+    // First start: the default client size at the screen's DPI, in the work area's corner.
+    PixelSize client = DefaultClientSize(m_dpi);
+    RECT frame{0, 0, client.width, client.height};
+    ui::AdjustWindowRectForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_hwnd, GWL_STYLE)),
+                               static_cast<DWORD>(GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE)), m_dpi);
+    placed = StartPlacement(WindowRect{}, frame.right - frame.left, frame.bottom - frame.top, FromRect(work),
+                            ui::SystemMetricForDpi(SM_CXVSCROLL, m_dpi), ui::SystemMetricForDpi(SM_CYHSCROLL, m_dpi));
+  } else {
+    // The stored rectangle at the DPI of the screen it is on, kept on that screen's work area
+    // (a screen that is gone, or a position saved at another scale, never hides the window).
+    const WindowRect& stored = m_options.wndPosition;
+    RECT at{stored.left, stored.top, stored.right, stored.bottom};
+    HMONITOR monitor = MonitorFromRect(&at, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    PixelRect area = monitor && GetMonitorInfoW(monitor, &info) ? FromRect(info.rcWork) : FromRect(work);
+    placed = KeepOnWorkArea(RestoredWindowRect(stored, ui::DpiOfMonitor(monitor)), area);
+  }
   MoveWindowAsProgram(placed);
+  m_dpi = ui::DpiOfWindow(m_hwnd);
   PixelRect client = ClientRectangle();
-  SizeShortfall s = MinimumClientShortfall(client.Width(), client.Height(), m_options.rateViewMargins);
+  SizeShortfall s = MinimumClientShortfall(client.Width(), client.Height(), m_options.rateViewMargins, m_dpi);
   if (s.dx || s.dy) {
     placed.right += s.dx;
     placed.bottom += s.dy;
@@ -95,7 +116,7 @@ void CMainDlg::CreateViewsAtStart() {
     fractions.push_back(entry.size);
   }
   PixelRect client = ClientRectangle();
-  int growth = ZeroFractionGrowth(client.Height(), fractions);
+  int growth = ZeroFractionGrowth(client.Height(), fractions, m_dpi);
   if (growth > 0) {
     PixelRect window = WindowRectangle();
     window.bottom += growth;
@@ -104,7 +125,7 @@ void CMainDlg::CreateViewsAtStart() {
     m_lastClientWidth = client.Width();
     m_lastClientHeight = client.Height();
   }
-  ViewStack stack = StackAtStart(client.Width(), client.Height(), m_options.rateViewMargins, fractions);
+  ViewStack stack = StackAtStart(client.Width(), client.Height(), m_options.rateViewMargins, fractions, m_dpi);
   std::vector<AdapterEntry*> created;
   ViewStack kept;
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -119,7 +140,7 @@ void CMainDlg::CreateViewsAtStart() {
   if (created.size() != entries.size()) {
     std::vector<float> f;
     for (AdapterEntry* e : created) f.push_back(e->size);
-    kept = StackAtStart(client.Width(), client.Height(), m_options.rateViewMargins, f);
+    kept = StackAtStart(client.Width(), client.Height(), m_options.rateViewMargins, f, m_dpi);
   }
   ApplyStack(kept, created, true, client.Height());
 }
@@ -161,8 +182,8 @@ void CMainDlg::AddView(AdapterEntry& entry) {
 
   int h = NaturalViewHeight(m_options.displayTitle != 0, std::abs(m_options.titleFont.height),
                             m_options.displayText != 0, std::abs(m_options.rateFont.height),
-                            m_options.displayGraph != 0);
-  MoveWindowAsProgram(GrowForAddedView(WindowRectangle(), h));
+                            m_options.displayGraph != 0, m_dpi);
+  MoveWindowAsProgram(GrowForAddedView(WindowRectangle(), h, m_dpi));
 
   std::vector<AdapterEntry*> entries = DisplayedEntries();
   std::vector<int> heights;
@@ -176,7 +197,7 @@ void CMainDlg::AddView(AdapterEntry& entry) {
   PixelRect client = ClientRectangle();
   m_lastClientWidth = client.Width();
   m_lastClientHeight = client.Height();
-  ViewStack stack = StackKeepingHeights(client.Width(), client.Height(), m_options.rateViewMargins, heights);
+  ViewStack stack = StackKeepingHeights(client.Width(), client.Height(), m_options.rateViewMargins, heights, m_dpi);
   ApplyStack(stack, entries, true, client.Height());
   for (AdapterEntry* e : entries)
     if (e != &entry) static_cast<CRateView*>(e->view)->ResetTimeGridPhase();
@@ -199,13 +220,13 @@ bool CMainDlg::RemoveView(AdapterEntry& entry) {
     owned->second->Destroy();
     m_views.erase(owned);
   }
-  MoveWindowAsProgram(ShrinkForRemovedView(WindowRectangle(), removedHeight));
+  MoveWindowAsProgram(ShrinkForRemovedView(WindowRectangle(), removedHeight, m_dpi));
   PixelRect client = ClientRectangle();
   m_lastClientWidth = client.Width();
   m_lastClientHeight = client.Height();
   std::vector<AdapterEntry*> entries = DisplayedEntries();
   heights.resize(entries.size());
-  ViewStack stack = StackKeepingHeights(client.Width(), client.Height(), m_options.rateViewMargins, heights);
+  ViewStack stack = StackKeepingHeights(client.Width(), client.Height(), m_options.rateViewMargins, heights, m_dpi);
   ApplyStack(stack, entries, true, client.Height());
   return true;
 }
@@ -221,10 +242,29 @@ void CMainDlg::OnSize(int width, int height) {
   std::vector<float> fractions;
   for (AdapterEntry* e : entries) fractions.push_back(e->size);
   ViewStack stack = ResizeViews(m_lastClientWidth, m_lastClientHeight, width, height, m_options.rateViewMargins,
-                                m_stack.views, fractions);
+                                m_stack.views, fractions, m_dpi);
   ApplyStack(stack, entries, false, height);
   m_lastClientWidth = width;
   m_lastClientHeight = height;
+}
+
+void CMainDlg::OnDpiChanged(UINT dpi, const RECT* suggested) {
+  if (dpi == 0) return;
+  m_dpi = dpi;
+  // The system's rectangle keeps the window's place on its new screen; a move the program
+  // makes itself already has the size it wants.
+  if (suggested && !m_programMove) MoveWindowAsProgram(FromRect(*suggested));
+  // Fonts, pens, paddings and pulses at the new DPI, then the views stacked by their shares.
+  PushSettingsToViews(false);
+  std::vector<AdapterEntry*> entries = DisplayedEntries();
+  std::vector<float> fractions;
+  for (AdapterEntry* e : entries) fractions.push_back(e->size);
+  PixelRect client = ClientRectangle();
+  m_lastClientWidth = client.Width();
+  m_lastClientHeight = client.Height();
+  ApplyStack(StackAtStart(client.Width(), client.Height(), m_options.rateViewMargins, fractions, m_dpi), entries, false,
+             client.Height());
+  InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
 bool CMainDlg::OnSetCursor(HWND over, UINT hitTest) {
@@ -238,7 +278,7 @@ bool CMainDlg::OnSetCursor(HWND over, UINT hitTest) {
 }
 
 void CMainDlg::OnLeftButtonDown(int x, int y) {
-  SeparatorDrag drag = BeginSeparatorDrag(m_stack, x, y);
+  SeparatorDrag drag = BeginSeparatorDrag(m_stack, x, y, m_dpi);
   if (drag.strip < 0) return;
   m_drag = drag;
   m_dragging = true;

@@ -47,12 +47,9 @@ void CNotifyDlg::Run(HINSTANCE instance, HWND owner) {
 }
 
 BOOL CNotifyDlg::OnInitDialog() {
-  if (ui::CreateDialogFont(&m_font)) ui::SetFontOnChildren(m_hwnd, m_font.get());
-  if (m_sentenceFont.Create(L"Tahoma", -14, FW_BOLD))
-    SendDlgItemMessageW(m_hwnd, IDC_NOTIFYDLG_SENTENCE, WM_SETFONT, reinterpret_cast<WPARAM>(m_sentenceFont.get()), FALSE);
-  if (m_totalFont.Create(L"Tahoma", -12, FW_BOLD))
-    SendDlgItemMessageW(m_hwnd, IDC_NOTIFYDLG_RUNNING_TOTAL, WM_SETFONT, reinterpret_cast<WPARAM>(m_totalFont.get()),
-                        FALSE);
+  // The two lines in their own bold fonts (heights at 96 DPI, scaled to the dialog's).
+  ui::SetSharedFont(GetDlgItem(m_hwnd, IDC_NOTIFYDLG_SENTENCE), ui::FontDescription{L"Tahoma", -14, FW_BOLD});
+  ui::SetSharedFont(GetDlgItem(m_hwnd, IDC_NOTIFYDLG_RUNNING_TOTAL), ui::FontDescription{L"Tahoma", -12, FW_BOLD});
   if (m_in.icon) SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_in.icon));
   if (m_in.smallIcon) SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_in.smallIcon));
   // Shown in the task bar, so that an alert behind other windows is still found.

@@ -58,9 +58,6 @@ class CNotifyDlg : public ui::CDialog {
   int32_t m_minutes = 1;
   bool m_soundStarted = false;
   std::wstring m_runningTotal;
-  ui::CFont m_font;
-  ui::CFont m_sentenceFont;
-  ui::CFont m_totalFont;
 };
 
 }  // namespace vantrel

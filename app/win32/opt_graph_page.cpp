@@ -6,7 +6,9 @@
 #include <cwchar>
 
 #include "app/logic/options_apply.h"
+#include "app/logic/rate_view_layout.h"
 #include "app/res/options_ids.h"
+#include "ui/dpi.h"
 
 namespace vantrel {
 
@@ -156,14 +158,16 @@ void COptGraphTextPage::OnColorChanged(int index) {
 }
 
 void COptGraphTextPage::OnFontClicked(int index) {
-  LOGFONTW lf = ToLogFont(m_values.*kFontControls[index].value);
+  // The font dialog works in pixels of the system's DPI; the stored fonts are 96-DPI units.
+  const UINT dpi = ui::SystemDpi();
+  LOGFONTW lf = ToLogFont(FontForDpi(m_values.*kFontControls[index].value, dpi));
   CHOOSEFONTW cf{};
   cf.lStructSize = sizeof cf;
   cf.hwndOwner = OptionsSheet().Owner();
   cf.lpLogFont = &lf;
   cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS | CF_NOSCRIPTSEL;
   if (!ChooseFontW(&cf)) return;
-  m_values.*kFontControls[index].value = KeptFont(FromLogFont(lf));
+  m_values.*kFontControls[index].value = KeptFont(FontFromDpi(FromLogFont(lf), dpi));
   ShowFontNames();
   MarkChanged();
 }

@@ -29,7 +29,6 @@ COptionsPage::COptionsPage(COptionsSheet& sheet, UINT templateId)
 }
 
 BOOL COptionsPage::OnInitDialog() {
-  if (ui::CreateDialogFont(&m_font)) ui::SetFontOnChildren(m_hwnd, m_font.get());
   InitPage();
   m_initialized = true;
   return TRUE;
@@ -144,12 +143,6 @@ void COptionsSheet::OnInitSheet() {
   SetDlgItemTextW(m_hwnd, IDCANCEL, L"Cancel");
   SetDlgItemTextW(m_hwnd, kApplyButtonId, L"&Apply");
   SetDlgItemTextW(m_hwnd, IDHELP, L"Help");
-  if (ui::CreateDialogFont(&m_font)) {
-    HWND tab = reinterpret_cast<HWND>(SendMessageW(m_hwnd, PSM_GETTABCONTROL, 0, 0));
-    for (HWND control : {GetDlgItem(m_hwnd, IDOK), GetDlgItem(m_hwnd, IDCANCEL), GetDlgItem(m_hwnd, kApplyButtonId),
-                         GetDlgItem(m_hwnd, IDHELP), tab})
-      if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
-  }
 }
 
 }  // namespace vantrel

@@ -77,7 +77,6 @@ class COptionsPage : public ui::CPropertyPage {
   COptionsSheet& m_sheet;
   bool m_changed = false;
   bool m_initialized = false;
-  ui::CFont m_font;
 };
 
 class COptionsSheet : public ui::CPropertySheet {
@@ -108,7 +107,6 @@ class COptionsSheet : public ui::CPropertySheet {
   HWND m_main;
   OptionsSheetData& m_data;
   std::vector<std::unique_ptr<ui::CPropertyPage>> m_pages;
-  ui::CFont m_font;
 };
 
 }  // namespace vantrel

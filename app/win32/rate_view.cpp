@@ -53,23 +53,36 @@ LOGFONTW ToLogFont(const LogFontRecord& f) {
   return lf;
 }
 
-// The font of a record, the view's default Tahoma when the record is absent or unusable.
-HFONT CreateViewFont(const LogFontRecord& f, int32_t defaultWeight, LogFontRecord* used) {
-  *used = IsMissingFont(f) ? MakeLogFont(L"Tahoma", kDefaultFontHeight, defaultWeight) : f;
+// The font of a record (96-DPI heights) at the view's DPI, the view's default Tahoma when the
+// record is absent or unusable. `used` is the record as made, at that DPI.
+HFONT CreateViewFont(const LogFontRecord& f, int32_t defaultWeight, unsigned dpi, LogFontRecord* used) {
+  const LogFontRecord fallback = FontForDpi(MakeLogFont(L"Tahoma", kDefaultFontHeight, defaultWeight), dpi);
+  *used = IsMissingFont(f) ? fallback : FontForDpi(f, dpi);
   LOGFONTW lf = ToLogFont(*used);
   HFONT font = CreateFontIndirectW(&lf);
   if (!font) {
-    *used = MakeLogFont(L"Tahoma", kDefaultFontHeight, defaultWeight);
+    *used = fallback;
     lf = ToLogFont(*used);
     font = CreateFontIndirectW(&lf);
   }
   return font;
 }
 
-// A Win32 pen style as stored; a value CreatePen refuses falls back to a solid line.
-HPEN CreateStyledPen(uint32_t style, COLORREF colour) {
-  HPEN pen = CreatePen(static_cast<int>(style), 1, colour);
-  return pen ? pen : CreatePen(PS_SOLID, 1, colour);
+// A solid line `width` pixels wide (whole pixels at the view's DPI).
+HPEN CreateLinePen(int width, COLORREF colour) { return CreatePen(PS_SOLID, width, colour); }
+
+// A Win32 pen style as stored; a value the system refuses falls back to a solid line. Lines
+// wider than a pixel keep their dashes only as geometric pens.
+HPEN CreateStyledPen(uint32_t style, COLORREF colour, int width) {
+  HPEN pen = nullptr;
+  if (width <= 1) {
+    pen = CreatePen(static_cast<int>(style), 1, colour);
+  } else if (style <= PS_DASHDOTDOT) {
+    LOGBRUSH brush{BS_SOLID, colour, 0};
+    pen = ExtCreatePen(PS_GEOMETRIC | static_cast<DWORD>(style) | PS_ENDCAP_FLAT, static_cast<DWORD>(width), &brush, 0,
+                       nullptr);
+  }
+  return pen ? pen : CreateLinePen(width, colour);
 }
 
 // "999.9 mbps" and the like in the view's font.
@@ -229,21 +242,24 @@ LRESULT CRateView::Impl::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void CRateView::Impl::CreateFonts() {
-  titleFont.Reset(CreateViewFont(settings.titleFont, FW_BOLD, &usedTitle));
-  rateFont.Reset(CreateViewFont(settings.rateFont, FW_DONTCARE, &usedRate));
-  scaleFont.Reset(CreateViewFont(settings.scaleFont, FW_DONTCARE, &usedScale));
-  timeFont.Reset(CreateViewFont(settings.timeTextFont, FW_DONTCARE, &usedTime));
+  const unsigned dpi = settings.dpi;
+  titleFont.Reset(CreateViewFont(settings.titleFont, FW_BOLD, dpi, &usedTitle));
+  rateFont.Reset(CreateViewFont(settings.rateFont, FW_DONTCARE, dpi, &usedRate));
+  scaleFont.Reset(CreateViewFont(settings.scaleFont, FW_DONTCARE, dpi, &usedScale));
+  timeFont.Reset(CreateViewFont(settings.timeTextFont, FW_DONTCARE, dpi, &usedTime));
 }
 
 void CRateView::Impl::CreatePens() {
   const RateViewSettings& s = settings;
-  borderPen.Reset(CreatePen(PS_SOLID, 1, s.border));
-  downPen.Reset(CreatePen(PS_SOLID, 1, s.down));
-  upPen.Reset(CreatePen(PS_SOLID, 1, s.up));
-  avgDownPen.Reset(CreatePen(PS_SOLID, 1, s.avgDownLineColour));
-  avgUpPen.Reset(CreatePen(PS_SOLID, 1, s.avgUpLineColour));
-  gridPen.Reset(CreateStyledPen(s.scaleGridLineStyle, s.grid));
-  timeGridPen.Reset(CreateStyledPen(s.timeGridLineStyle, s.timeGridColour));
+  const int line = LineWidthForDpi(s.dpi);
+  // The border stays inside the rectangles it outlines, so bands overlap by exactly a line.
+  borderPen.Reset(CreatePen(line > 1 ? PS_INSIDEFRAME : PS_SOLID, line, s.border));
+  downPen.Reset(CreateLinePen(line, s.down));
+  upPen.Reset(CreateLinePen(line, s.up));
+  avgDownPen.Reset(CreateLinePen(line, s.avgDownLineColour));
+  avgUpPen.Reset(CreateLinePen(line, s.avgUpLineColour));
+  gridPen.Reset(CreateStyledPen(s.scaleGridLineStyle, s.grid, line));
+  timeGridPen.Reset(CreateStyledPen(s.timeGridLineStyle, s.timeGridColour, line));
   bothBrush.Reset(CreateSolidBrush(s.both));
   downBrush.Reset(CreateSolidBrush(s.down));
   upBrush.Reset(CreateSolidBrush(s.up));
@@ -263,7 +279,7 @@ void CRateView::Impl::MeasureMetrics() {
   metrics.scaleFontHeight = heightOf(scaleFont.get(), usedScale);
   metrics.timeFontHeight = heightOf(timeFont.get(), usedTime);
   HGDIOBJ old = SelectObject(memDC, scaleFont.get());
-  metrics.scaleWidth = ScaleWidthFromText(TextWidth(memDC, ScaleWidthSample(settings.byteUnits)));
+  metrics.scaleWidth = ScaleWidthFromText(TextWidth(memDC, ScaleWidthSample(settings.byteUnits)), settings.dpi);
   SelectObject(memDC, old);
 }
 
@@ -350,7 +366,7 @@ void CRateView::Impl::DrawTimeText() {
   for (size_t i = 0; i < xs.size(); ++i) {
     int t = GridLineSecondOfDay(nowSecond, phase.Seconds(), interval, i);
     std::wstring text = FormatGridTime(t / 3600, (t / 60) % 60, t % 60, settings.timeFormat, twelveHour);
-    RECT r{xs[i] + 4, layout.graphArea.top, layout.graphArea.right, layout.graphArea.bottom};
+    RECT r{xs[i] + ViewPx(settings, 4), layout.graphArea.top, layout.graphArea.right, layout.graphArea.bottom};
     if (r.left >= r.right) continue;
     DrawTextW(memDC, text.c_str(), -1, &r, flags);
   }
@@ -408,25 +424,26 @@ void CRateView::Impl::Render() {
     // 2. Graph band, with the scale's right border.
     FillOutlined(l.graphBand, s.graphBkg);
     if (!l.scale.IsEmpty()) {
-      HGDIOBJ old = SelectObject(memDC, borderPen.get());
-      MoveToEx(memDC, l.scale.right, l.scale.top, nullptr);
-      LineTo(memDC, l.scale.right, l.scale.bottom);
-      SelectObject(memDC, old);
+      // The line at the scale's right edge, a line wide.
+      HBRUSH border = CreateSolidBrush(s.border);
+      RECT edge{l.scale.right, l.scale.top, l.scale.right + l.lineWidth, l.scale.bottom};
+      FillRect(memDC, &edge, border);
+      DeleteObject(border);
     }
     // 3. Scale ticks and labels.
     if (!l.scale.IsEmpty() && l.graphHeight > 0) {
-      HGDIOBJ oldPen = SelectObject(memDC, borderPen.get());
+      HBRUSH tick = CreateSolidBrush(s.border);
       HGDIOBJ oldFont = SelectObject(memDC, scaleFont.get());
       SetTextColor(memDC, s.scaleText);
       for (int y : ScaleMarkPositions(l, metrics)) {
-        MoveToEx(memDC, l.scale.right - 3, y, nullptr);
-        LineTo(memDC, l.scale.right, y);
+        RECT mark{l.scale.right - ViewPx(s, 3), y, l.scale.right, y + l.lineWidth};
+        FillRect(memDC, &mark, tick);
         std::wstring label = FormatRate(ScaleLabelValue(maxima.ScaleTop(), l, y), s.byteUnits);
         RECT r = ToRect(ScaleLabelRect(l, metrics, y));
         DrawTextW(memDC, label.c_str(), -1, &r, DT_SINGLELINE | DT_RIGHT | DT_TOP | DT_NOPREFIX);
       }
       SelectObject(memDC, oldFont);
-      SelectObject(memDC, oldPen);
+      DeleteObject(tick);
     }
     // 4. Grids under the rates.
     if (!s.scaleGridOnTop) DrawScaleGrid();
@@ -542,7 +559,8 @@ void CRateView::ApplySettings(const RateViewSettings& settings, bool redraw) {
   d.settings = next;
   if (d.hwnd) {
     bool fontsChanged = !(before.titleFont == next.titleFont) || !(before.rateFont == next.rateFont) ||
-                        !(before.scaleFont == next.scaleFont) || !(before.timeTextFont == next.timeTextFont);
+                        !(before.scaleFont == next.scaleFont) || !(before.timeTextFont == next.timeTextFont) ||
+                        before.dpi != next.dpi;
     if (fontsChanged) d.CreateFonts();
     d.CreatePens();
     if (fontsChanged || before.byteUnits != next.byteUnits) d.MeasureMetrics();
@@ -571,10 +589,15 @@ void CRateView::LayoutAndRedraw() {
 int CRateView::NaturalHeight() const {
   const Impl& d = *m_impl;
   if (d.memDC) return NaturalViewHeight(d.settings, d.metrics);
-  // Before the window exists: the heights the stored fonts ask for.
+  // Before the window exists: the heights the stored fonts ask for, at the view's DPI.
+  const unsigned dpi = d.settings.dpi;
+  const int fallback = ScaleForDpi(kDefaultFontHeight, dpi);
   ViewMetrics m;
-  m.titleFontHeight = IsMissingFont(d.settings.titleFont) ? kDefaultFontHeight : FontHeightOf(d.settings.titleFont, kDefaultFontHeight);
-  m.rateFontHeight = IsMissingFont(d.settings.rateFont) ? kDefaultFontHeight : FontHeightOf(d.settings.rateFont, kDefaultFontHeight);
+  m.titleFontHeight = IsMissingFont(d.settings.titleFont)
+                          ? fallback
+                          : FontHeightOf(FontForDpi(d.settings.titleFont, dpi), fallback);
+  m.rateFontHeight = IsMissingFont(d.settings.rateFont) ? fallback
+                                                        : FontHeightOf(FontForDpi(d.settings.rateFont, dpi), fallback);
   return NaturalViewHeight(d.settings, m);
 }
 

@@ -52,7 +52,6 @@ CRatesRecorderDlg::CRatesRecorderDlg(const MonitoredList& adapters)
 bool CRatesRecorderDlg::Run(HINSTANCE instance, HWND owner) { return DoModal(instance, IDD_RATES_RECORDER, owner) == IDOK; }
 
 BOOL CRatesRecorderDlg::OnInitDialog() {
-  if (ui::CreateDialogFont(&m_font)) ui::SetFontOnChildren(m_hwnd, m_font.get());
   SendDlgItemMessageW(m_hwnd, IDC_RECORD_INTERVAL_SPIN, UDM_SETRANGE32, kMinInterval, kMaxInterval);
   SendDlgItemMessageW(m_hwnd, IDC_RECORD_INTERVAL, EM_LIMITTEXT, 10, 0);
   SendDlgItemMessageW(m_hwnd, IDC_RECORD_FILE, EM_LIMITTEXT, kFileChars - 1, 0);

@@ -47,7 +47,6 @@ class CRatesRecorderDlg : public ui::CDialog {
   RecorderDialogModel m_model;
   ui::CSortListCtrl m_list;
   std::vector<const ui::CSortListCtrl::ItemData*> m_rowData;  // per model row
-  ui::CFont m_font;
   bool m_updating = false;
 };
 

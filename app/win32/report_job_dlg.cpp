@@ -43,7 +43,6 @@ CReportJobDlg::CReportJobDlg(const ServiceReportJob& job, const MonitoredList& a
 bool CReportJobDlg::Run(HINSTANCE instance, HWND owner) { return DoModal(instance, IDD_REPORT_JOB, owner) == IDOK; }
 
 BOOL CReportJobDlg::OnInitDialog() {
-  if (ui::CreateDialogFont(&m_font)) ui::SetFontOnChildren(m_hwnd, m_font.get());
   for (const wchar_t* type : {L"Summary report", L"Daily report", L"Weekly report", L"Monthly report"})
     SendDlgItemMessageW(m_hwnd, IDC_JOB_TYPE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(type));
   SendDlgItemMessageW(m_hwnd, IDC_JOB_TYPE, CB_SETCURSEL, static_cast<WPARAM>(JobTypeComboIndex(m_job.type)), 0);

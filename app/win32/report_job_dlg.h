@@ -30,7 +30,6 @@ class CReportJobDlg : public ui::CDialog {
 
   ServiceReportJob m_job;
   const MonitoredList& m_adapters;
-  ui::CFont m_font;
 };
 
 }  // namespace vantrel

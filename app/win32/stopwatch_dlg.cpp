@@ -32,7 +32,6 @@ CStopwatchDlg::CStopwatchDlg(MonitoredList& adapters, bool byteUnits, StopwatchO
 void CStopwatchDlg::Run(HINSTANCE instance, HWND owner) { DoModal(instance, IDD_STOPWATCH, owner); }
 
 BOOL CStopwatchDlg::OnInitDialog() {
-  if (ui::CreateDialogFont(&m_font)) ui::SetFontOnChildren(m_hwnd, m_font.get());
   // 1. Icon, centred on the desktop, a taskbar button of its own.
   if (m_icon) {
     SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));

@@ -55,7 +55,6 @@ class CStopwatchDlg : public ui::CDialog {
   std::vector<AdapterEntry*> m_items;  // combo item i carries m_items[i]
   AdapterEntry* m_measured = nullptr;  // while running
   StopwatchCounter m_counter;
-  ui::CFont m_font;
   ui::CFlickerFreeLabel m_elapsed;
 };
 

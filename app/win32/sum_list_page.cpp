@@ -67,7 +67,6 @@ void CSumListPage::AddColumns() {
 }
 
 BOOL CSumListPage::OnInitDialog() {
-  if (ui::CreateDialogFont(&m_font)) ui::SetFontOnChildren(m_hwnd, m_font.get());
   m_list.Attach(GetDlgItem(m_hwnd, IDC_REPORT_LIST), m_hwnd);
   m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   AddColumns();

@@ -48,7 +48,6 @@ class CSumListPage : public ui::CPropertyPage {
   int m_currentRow = -1;
   bool m_filling = false;
   bool m_selectionPending = false;  // a selection line update is posted
-  ui::CFont m_font;
 };
 
 class CSumDailyPage : public CSumListPage {

@@ -79,7 +79,6 @@ CSumSummaryPage::CSumSummaryPage(HINSTANCE instance, CSummarySheet& sheet, int l
     : CPropertyPage(instance, IDD_SUM_SUMMARY), m_sheet(sheet), m_lastDays(lastDays) {}
 
 BOOL CSumSummaryPage::OnInitDialog() {
-  if (ui::CreateDialogFont(&m_font)) ui::SetFontOnChildren(m_hwnd, m_font.get());
   // The spin moves its edit's text when its range and position are set: N goes in last.
   HWND spin = GetDlgItem(m_hwnd, IDC_LAST_DAYS_SPIN);
   SendMessageW(spin, UDM_SETRANGE32, kMinDays, kMaxDays);

@@ -45,7 +45,6 @@ class CSumSummaryPage : public ui::CPropertyPage {
   SummaryCells m_shown;  // what the eighteen cells show
   const AdapterEntry* m_entry = nullptr;
   bool m_daysReady = false;  // the days edit is filled: its changes count from now on
-  ui::CFont m_font;
 };
 
 }  // namespace vantrel

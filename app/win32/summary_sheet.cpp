@@ -6,6 +6,7 @@
 #include "app/res/reports_ids.h"
 #include "app/win32/report_page_common.h"
 #include "platform/clock.h"
+#include "ui/dpi.h"
 
 namespace vantrel {
 
@@ -99,7 +100,8 @@ void CSummarySheet::OnInitSheet() {
 void CSummarySheet::PlaceOwnControls() {
   HWND close = GetDlgItem(m_hwnd, IDCANCEL);
   if (!close) return;
-  SheetButtonRow row = LayoutSheetButtons(ChildRect(m_hwnd, close), PageArea().left, kAdapterListHeight);
+  SheetButtonRow row =
+      LayoutSheetButtons(ChildRect(m_hwnd, close), PageArea().left, kAdapterListHeight, ui::DpiOfWindow(m_hwnd));
   m_exportButton = MakeChild(m_hwnd, L"BUTTON", L"&Export", BS_PUSHBUTTON, row.exportButton, IDC_REPORT_EXPORT, m_instance);
   m_clearButton = MakeChild(m_hwnd, L"BUTTON", L"Clea&r", BS_PUSHBUTTON, row.clearButton, IDC_REPORT_CLEAR, m_instance);
   m_adapterList = MakeChild(m_hwnd, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL, row.adapterList,
@@ -108,11 +110,9 @@ void CSummarySheet::PlaceOwnControls() {
   SetWindowPos(m_adapterList, GetDlgItem(m_hwnd, IDOK), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowPos(m_exportButton, m_adapterList, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowPos(m_clearButton, m_exportButton, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  if (ui::CreateDialogFont(&m_font)) {
-    HWND tab = reinterpret_cast<HWND>(SendMessageW(m_hwnd, PSM_GETTABCONTROL, 0, 0));
-    for (HWND control : {m_exportButton, m_clearButton, m_adapterList, close, GetDlgItem(m_hwnd, IDOK), tab})
-      if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
-  }
+  // The sheet's own buttons and tabs have the dialog font already; these are new.
+  for (HWND control : {m_exportButton, m_clearButton, m_adapterList})
+    if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(ui::DialogFontFor(m_hwnd)), TRUE);
 }
 
 void CSummarySheet::FillAdapterList() {

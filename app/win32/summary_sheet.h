@@ -84,7 +84,6 @@ class CSummarySheet : public ui::CPropertySheet {
   CSumDailyPage m_daily;
   CSumWeeklyPage m_weekly;
   CSumMonthlyPage m_monthly;
-  ui::CFont m_font;
   HWND m_exportButton = nullptr;
   HWND m_clearButton = nullptr;
   HWND m_adapterList = nullptr;

@@ -1,5 +1,7 @@
 #include "app/win32/tray_icon.h"
 
+#include <vector>
+
 #include "app/win32/rate_view.h"
 #include "platform/text.h"
 
@@ -31,15 +33,31 @@ bool CTrayIcon::Init(HWND owner, const HICON (&activityIcons)[4], bool graphPoss
   m_owner = owner;
   for (int i = 0; i < 4; ++i) m_icons[i] = activityIcons[i];
   m_current = nullptr;
+  m_graphWanted = graphPossible;
   ReleaseGraphResources();
   if (!graphPossible) return true;
-  HDC screen = GetDC(owner);
+  return CreateGraphResources();
+}
+
+bool CTrayIcon::SetIconSize(int size, const HICON (&activityIcons)[4]) {
+  for (int i = 0; i < 4; ++i) m_icons[i] = activityIcons[i];
+  // New handles: the next update sends its icon even when the activity stays the same.
+  m_current = nullptr;
+  if (size <= 0 || size == m_size) return !m_graphWanted || GraphPossible();
+  m_size = size;
+  ReleaseGraphResources();
+  return !m_graphWanted || CreateGraphResources();
+}
+
+bool CTrayIcon::CreateGraphResources() {
+  HDC screen = GetDC(m_owner);
   m_memDC = CreateCompatibleDC(screen);
-  m_colour = CreateCompatibleBitmap(screen, kTrayIconSize, kTrayIconSize);
-  ReleaseDC(owner, screen);
-  // The mask is never drawn into: all zero, so every pixel of the icon is opaque.
-  const BYTE zeros[kTrayIconSize * 2] = {};
-  m_mask = CreateBitmap(kTrayIconSize, kTrayIconSize, 1, 1, zeros);
+  m_colour = CreateCompatibleBitmap(screen, m_size, m_size);
+  ReleaseDC(m_owner, screen);
+  // The mask is never drawn into: all zero, so every pixel of the icon is opaque. Its rows
+  // are whole 16-bit words.
+  std::vector<BYTE> zeros(static_cast<size_t>((m_size + 15) / 16 * 2 * m_size), 0);
+  m_mask = CreateBitmap(m_size, m_size, 1, 1, zeros.data());
   if (!m_memDC || !m_colour || !m_mask) {
     ReleaseGraphResources();
     return false;
@@ -86,12 +104,13 @@ bool CTrayIcon::AddInitial() {
 
 HICON CTrayIcon::MakeGraphIcon(const std::deque<RateSample>& history, uint32_t scaleTop, COLORREF background,
                                bool columns, const TrayGraphColours& colours) {
-  IconPlan plan = TrayGraphIconPlan(history, scaleTop, columns);
+  IconPlan plan = TrayGraphIconPlan(history, scaleTop, columns, m_size);
   const COLORREF palette[] = {background, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT),
                               colours.both, colours.down, colours.up};
   HGDIOBJ old = SelectObject(m_memDC, m_colour);
-  for (int y = 0; y < kTrayIconSize; ++y)
-    for (int x = 0; x < kTrayIconSize; ++x) SetPixelV(m_memDC, x, y, palette[static_cast<int>(plan[y][x])]);
+  const int size = static_cast<int>(plan.size());
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) SetPixelV(m_memDC, x, y, palette[static_cast<int>(plan[y][x])]);
   // The bitmaps must not stay selected while the icon is made from them.
   SelectObject(m_memDC, old);
   ICONINFO info{};

@@ -1,6 +1,7 @@
 #pragma once
 // CTrayIcon: the main window's icon in the notification area. It shows the tray adapter's
-// activity as one of four icons or as a 16 x 16 miniature of its rate graph, with a tooltip of
+// activity as one of four icons or as a miniature of its rate graph drawn at the size the
+// notification area asks for (16 x 16 at 96 DPI), with a tooltip of
 // name, address and rates, and puts itself back when the shell lost it (after a restart of
 // the shell a modify fails; the icon is then deleted and added again).
 #include <windows.h>
@@ -52,6 +53,11 @@ class CTrayIcon {
   // graph icon's drawing surface and bitmaps are created; false when that fails.
   bool Init(HWND owner, const HICON (&activityIcons)[4], bool graphPossible);
   bool GraphPossible() const { return m_memDC != nullptr; }
+  // Another icon size (the screen's DPI changed): the activity icons of that size (not
+  // owned) and the graph icon's bitmaps made anew; the next update sends its icon in any case.
+  // False when the graph icon's bitmaps cannot be made (the activity icons then stand in).
+  bool SetIconSize(int size, const HICON (&activityIcons)[4]);
+  int IconSize() const { return m_size; }
 
   // The notification-area calls, all with the pre-Windows 2000 structure size.
   bool Add(HICON icon, const std::wstring& tip);
@@ -74,9 +80,12 @@ class CTrayIcon {
   bool Call(DWORD message, UINT flags, HICON icon, const std::wstring& tip);
   HICON MakeGraphIcon(const std::deque<RateSample>& history, uint32_t scaleTop, COLORREF background, bool columns,
                       const TrayGraphColours& colours);
+  bool CreateGraphResources();
   void ReleaseGraphResources();
 
   UINT m_callback;
+  int m_size = kTrayIconSize;
+  bool m_graphWanted = false;
   ShellNotifyProc m_notify;
   HWND m_owner = nullptr;
   HICON m_icons[4] = {nullptr, nullptr, nullptr, nullptr};

@@ -275,6 +275,37 @@ TEST_F(RateViewWindow, ResizingLaysOutAgainAndKeepsPainting) {
   Push(10, 10);
 }
 
+TEST_F(RateViewWindow, MovedToAScreenOfTwiceTheDpiItDrawsEverythingTwiceAsLarge) {
+  RateViewSettings s = TestSettings();
+  s.scaleGrid = false;
+  Create(s);
+  const int natural = m_view.NaturalHeight();
+  const int scaleWidth = m_view.ScaleWidth();
+  Push(14, 0);
+  // What the main window does on WM_DPICHANGED: the same settings at the new DPI.
+  s.dpi = 192;
+  m_view.ApplySettings(s, false);
+  EXPECT_EQ(m_view.NaturalHeight(), 2 * natural);
+  // Measured again in the larger font (glyph widths do not double exactly).
+  EXPECT_GT(m_view.ScaleWidth(), scaleWidth * 3 / 2);
+  const RateViewLayout& l = m_view.Layout();
+  EXPECT_EQ(l.text.Height(), 26);
+  EXPECT_EQ(l.titleText.Height(), 26);
+  Paint();
+  // Two-pixel borders: the graph band's left edge and the line right of the scale.
+  const int y = (l.graphArea.top + l.graphArea.bottom) / 2;
+  EXPECT_EQ(At(0, y), s.border);
+  EXPECT_EQ(At(1, y), s.border);
+  EXPECT_EQ(At(2, y), s.graphBkg);
+  EXPECT_EQ(At(l.scale.right, y), s.border);
+  EXPECT_EQ(At(l.scale.right + 1, y), s.border);
+  EXPECT_EQ(At(l.scale.right + 2, y), s.graphBkg);
+  // The newest sample is a column 6 pixels wide (3 at 96 DPI) at the graph's right edge.
+  const int bottom = l.graphArea.bottom - 1;
+  for (int x = l.graphArea.right - 6; x < l.graphArea.right; ++x) EXPECT_EQ(At(x, bottom), s.down) << x;
+  EXPECT_EQ(At(l.graphArea.right - 7, bottom), s.graphBkg);
+}
+
 TEST_F(RateViewWindow, DraggingWithTheLeftButtonMovesTheMainWindow) {
   Create(TestSettings());
   SendMessageW(m_view.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 20));

@@ -24,7 +24,8 @@ struct NotifyCall {
   UINT callback = 0;
   HICON icon = nullptr;
   std::wstring tip;
-  std::vector<COLORREF> colour;  // 16 x 16, row by row, when the icon is not an activity icon
+  std::vector<COLORREF> colour;  // row by row, when the icon is not an activity icon
+  int iconSize = 0;               // its width and height
   bool maskAllZero = false;
 };
 
@@ -69,8 +70,11 @@ BOOL WINAPI FakeNotify(DWORD message, PNOTIFYICONDATAW nid) {
   if ((nid->uFlags & NIF_ICON) && nid->hIcon && !IsActivityIcon(nid->hIcon)) {
     ICONINFO info{};
     if (GetIconInfo(nid->hIcon, &info)) {
-      c.colour = ReadBitmap(info.hbmColor, kTrayIconSize);
-      std::vector<COLORREF> mask = ReadBitmap(info.hbmMask, kTrayIconSize);
+      BITMAP bm{};
+      GetObjectW(info.hbmColor, sizeof bm, &bm);
+      c.iconSize = bm.bmWidth;
+      c.colour = ReadBitmap(info.hbmColor, c.iconSize);
+      std::vector<COLORREF> mask = ReadBitmap(info.hbmMask, c.iconSize);
       c.maskAllZero = !mask.empty();
       for (COLORREF m : mask) c.maskAllZero = c.maskAllZero && m == RGB(0, 0, 0);
       DeleteObject(info.hbmColor);
@@ -232,6 +236,36 @@ TEST_F(TrayGraphIconTest, DrawsTheMiniatureGraphWithAnOpaqueMask) {
   EXPECT_EQ(at(14, 1), m_colours.down);
   EXPECT_EQ(at(13, 14), m_view.GraphBackground());
   EXPECT_EQ(m_tray.CurrentIcon(), nullptr);
+}
+
+TEST_F(TrayGraphIconTest, FollowsTheSizeTheNotificationAreaAsksFor) {
+  Init(true);
+  const HICON large[4] = {g_activity[3], g_activity[2], g_activity[1], g_activity[0]};
+  ASSERT_TRUE(m_tray.SetIconSize(32, large));
+  EXPECT_EQ(m_tray.IconSize(), 32);
+  Sample(14, 7);
+  m_tray.Update(m_entry, &m_view, m_options, m_colours);
+  ASSERT_EQ(g_calls.size(), 1u);
+  const NotifyCall& c = g_calls[0];
+  ASSERT_EQ(c.iconSize, 32);
+  ASSERT_EQ(c.colour.size(), 32u * 32u);
+  EXPECT_TRUE(c.maskAllZero);
+  auto at = [&](int x, int y) { return c.colour[static_cast<size_t>(y) * 32 + x]; };
+  // The newest sample is a column two pixels wide inside a two-pixel frame.
+  for (int x : {28, 29}) {
+    EXPECT_EQ(at(x, 29), m_colours.both) << x;
+    EXPECT_EQ(at(x, 2), m_colours.down) << x;
+  }
+  EXPECT_EQ(at(27, 29), m_view.GraphBackground());
+  EXPECT_EQ(at(1, 1), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(at(30, 30), GetSysColor(COLOR_BTNHIGHLIGHT));
+  // The activity icons of the new size are sent even when the activity stays the same.
+  m_options.showGraph = false;
+  m_tray.Update(m_entry, &m_view, m_options, m_colours);
+  EXPECT_EQ(g_calls.back().icon, large[3]);
+  ASSERT_TRUE(m_tray.SetIconSize(32, large));
+  m_tray.Update(m_entry, &m_view, m_options, m_colours);
+  EXPECT_EQ(g_calls.back().flags, static_cast<UINT>(NIF_ICON | NIF_TIP));
 }
 
 TEST_F(TrayGraphIconTest, AfterAGraphIconTheActivityIconIsSentAgain) {

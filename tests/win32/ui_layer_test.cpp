@@ -1,11 +1,16 @@
 // The window layer under Wine: objects bound to their windows and unbound at the end,
-// dialogs from in-memory templates under the layer's own modal loop, the owner-drawn menu's
-// conversion, update pass, measuring and mnemonics, and the hyperlink's click and tooltip.
+// dialogs from in-memory templates under the layer's own modal loop and at another DPI, the
+// owner-drawn menu's conversion, update pass, measuring and mnemonics, and the hyperlink's
+// click and tooltip.
+#include <windows.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
+#include "ui/dialog_font.h"
+#include "ui/dpi.h"
 #include "ui/hyperlink.h"
 #include "ui/owner_draw_menu.h"
 #include "ui/window.h"
@@ -136,6 +141,45 @@ TEST(DialogLayer, EndsItsModalLoopOnQuitWithTheQuitCode) {
   EXPECT_EQ(d.hwnd(), nullptr);
 }
 
+int FontHeight(HWND control) {
+  LOGFONTW lf{};
+  auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  return font && GetObjectW(font, sizeof lf, &lf) ? lf.lfHeight : 0;
+}
+
+TEST(DialogLayer, ControlsFollowTheDialogToAScreenOfAnotherDpi) {
+  EmptyTemplate t;
+  TestDialog d;
+  ASSERT_TRUE(d.CreateModelessIndirect(Instance(), t.get(), nullptr));
+  HWND label = CreateWindowExW(0, L"STATIC", L"Label", WS_CHILD | WS_VISIBLE, 5, 5, 80, 12, d.hwnd(), nullptr,
+                               Instance(), nullptr);
+  HWND bold = CreateWindowExW(0, L"STATIC", L"Bold", WS_CHILD | WS_VISIBLE, 5, 20, 80, 12, d.hwnd(), nullptr,
+                              Instance(), nullptr);
+  HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 5, 35, 200, 60, d.hwnd(),
+                              nullptr, Instance(), nullptr);
+  ASSERT_TRUE(label && bold && list);
+  LVCOLUMNW col{};
+  col.mask = LVCF_WIDTH;
+  col.cx = 50;
+  SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&col));
+  ASSERT_TRUE(ApplyDialogFont(d.hwnd()));
+  SetSharedFont(bold, FontDescription{L"Tahoma", -14, FW_BOLD});
+  EXPECT_EQ(FontHeight(label), -11);  // this prefix runs at 96 DPI
+  EXPECT_EQ(FontHeight(bold), -14);
+
+  RECT suggested{0, 0, 300, 200};
+  SendMessageW(d.hwnd(), kWmDpiChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(FontHeight(label), -22);
+  EXPECT_EQ(FontHeight(list), -22);
+  EXPECT_EQ(FontHeight(bold), -28);
+  EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 100);
+  // And back: the same shared fonts again.
+  SendMessageW(d.hwnd(), kWmDpiChanged, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), DialogFontFor(d.hwnd()));
+  EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 50);
+  DestroyWindow(d.hwnd());
+}
+
 // A runtime menu like the program's: a sub-menu, separators, accelerator texts, a radio item.
 HMENU SampleMenu() {
   HMENU top = CreateMenu();
@@ -239,6 +283,12 @@ TEST(OwnerDrawMenu, MeasuresItsOwnItemsOnlyAndRoomsTheAcceleratorText) {
   foreign.CtlType = ODT_BUTTON;
   foreign.itemData = ItemData(popup, 100);
   EXPECT_FALSE(menu.OnMeasureItem(&foreign));
+  // Opened on a screen of twice the DPI: its font and paddings twice as large.
+  menu.SetDpi(192);
+  MEASUREITEMSTRUCT large = plain;
+  ASSERT_TRUE(menu.OnMeasureItem(&large));
+  EXPECT_GE(large.itemHeight, 40u);
+  EXPECT_GT(large.itemWidth, plain.itemWidth * 3 / 2);
 }
 
 TEST(OwnerDrawMenu, MatchesMnemonicsWithoutRegardToCase) {

@@ -188,6 +188,57 @@ TEST_F(SeparatorDragTest, ReportsNoChangeWhenThePointerStaysOnTheStrip) {
   EXPECT_EQ(stack.views[2].top, 106);  // the other views stay
 }
 
+// ---- Display scaling: lengths of the program's own and stored ones at the window's DPI ------
+
+TEST(DisplayScaling, TheDefaultWindowGrowsWithTheScale) {
+  EXPECT_EQ(DefaultClientSize(96), (PixelSize{445, 132}));
+  EXPECT_EQ(DefaultClientSize(120), (PixelSize{556, 165}));
+  EXPECT_EQ(DefaultClientSize(144), (PixelSize{668, 198}));
+  EXPECT_EQ(DefaultClientSize(192), (PixelSize{890, 264}));
+}
+
+TEST(DisplayScaling, MarginsGapsAndLimitsScaleWithTheWindow) {
+  // A margin of 2 and the 2-pixel gap at 200%: 4 pixels each.
+  ViewStack s = StackAtStart(400, 200, 2, {0.5f, 0.5f}, 192);
+  ASSERT_EQ(s.views.size(), 2u);
+  EXPECT_EQ(s.views[0], (PixelRect{4, 4, 396, 104}));
+  EXPECT_EQ(s.strips[0], (PixelRect{4, 104, 396, 108}));
+  EXPECT_EQ(s.views[1], (PixelRect{4, 108, 396, 196}));
+  EXPECT_EQ(ResizeViews(400, 200, 400, 300, 2, s.views, {0.5f, 0.5f}, 192).views[1], (PixelRect{4, 158, 396, 296}));
+  SeparatorDrag d = BeginSeparatorDrag(s, 100, 105, 192);
+  EXPECT_EQ(d.minTop, 4 + 2);
+  EXPECT_EQ(d.maxTop, 196 - 6);
+  // A new view: 13-pixel fonts become 26 with 6 pixels each, a 200-pixel graph; the window
+  // grows by that and 6.
+  EXPECT_EQ(NaturalViewHeight(true, 13, true, 13, true, 192), 264);
+  EXPECT_EQ(GrowForAddedView({0, 500, 900, 800}, 264, 192), (PixelRect{0, 230, 900, 800}));
+  EXPECT_EQ(ShrinkForRemovedView({0, 100, 900, 800}, 100, 192), (PixelRect{0, 204, 900, 800}));
+  EXPECT_EQ(MinimumClientShortfall(8, 9, 2, 192).dx, 1);  // 2 x 4 + 1
+  EXPECT_EQ(ZeroFractionGrowth(100, {0.5f, 0.0f}, 192), 6);
+}
+
+TEST(DisplayScaling, AStoredWindowHasTheSameSizeOnAScreenOfAnotherScale) {
+  // Saved at 150%: the corner as it is, the size in 96-DPI units.
+  WindowRect stored = StoredWindowRect({1000, 700, 1668, 903}, 144);
+  EXPECT_EQ(stored, (WindowRect{1000, 700, 1445, 835}));
+  EXPECT_EQ(RestoredWindowRect(stored, 144), (PixelRect{1000, 700, 1668, 903}));
+  EXPECT_EQ(RestoredWindowRect(stored, 192), (PixelRect{1000, 700, 1890, 970}));
+  EXPECT_EQ(RestoredWindowRect(stored, 96), (PixelRect{1000, 700, 1445, 835}));
+  EXPECT_TRUE(RestoredWindowRect(WindowRect{}, 144).IsEmpty());
+}
+
+TEST(DisplayScaling, ARestoredWindowStaysOnItsScreensWorkArea) {
+  const PixelRect work{0, 0, 1280, 994};
+  EXPECT_EQ(KeepOnWorkArea({100, 100, 400, 200}, work), (PixelRect{100, 100, 400, 200}));
+  EXPECT_EQ(KeepOnWorkArea({1200, 950, 1500, 1050}, work), (PixelRect{980, 894, 1280, 994}));
+  // Saved on a screen that is gone.
+  EXPECT_EQ(KeepOnWorkArea({-3000, -50, -2700, 50}, work), (PixelRect{0, 0, 300, 100}));
+  // Larger than the work area: its top-left corner is kept in view.
+  EXPECT_EQ(KeepOnWorkArea({500, 500, 2500, 1700}, work), (PixelRect{0, 0, 2000, 1200}));
+  // A second screen left of the first.
+  EXPECT_EQ(KeepOnWorkArea({-100, 10, 200, 110}, {-1920, 0, 0, 1040}), (PixelRect{-300, 10, 0, 110}));
+}
+
 TEST(LayeredAlpha, MapsPercentToAlpha) {
   struct Case {
     int percent;

@@ -205,16 +205,6 @@ bool WriteDword(const std::wstring& key, const std::wstring& name, uint32_t valu
   return r == ERROR_SUCCESS;
 }
 
-bool WriteBinary(const std::wstring& key, const std::wstring& name, const std::vector<uint8_t>& value) {
-  HKEY k;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  LONG r = RegSetValueExW(k, name.c_str(), 0, REG_BINARY, value.data(), static_cast<DWORD>(value.size()));
-  RegCloseKey(k);
-  return r == ERROR_SUCCESS;
-}
-
 bool WriteString(const std::wstring& key, const std::wstring& name, const std::wstring& value) {
   HKEY k;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) !=

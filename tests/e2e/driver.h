@@ -67,7 +67,6 @@ bool ReadBinary(const std::wstring& key, const std::wstring& name, std::vector<u
 bool WriteDword(const std::wstring& key, const std::wstring& name, uint32_t value);
 bool WriteBinary(const std::wstring& key, const std::wstring& name, const std::vector<uint8_t>& value);
 bool WriteString(const std::wstring& key, const std::wstring& name, const std::wstring& value);
-bool WriteBinary(const std::wstring& key, const std::wstring& name, const std::vector<uint8_t>& value);
 bool ReadString(const std::wstring& key, const std::wstring& name, std::wstring* value);
 bool DeleteTree(const std::wstring& key);
 

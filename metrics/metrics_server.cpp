@@ -120,8 +120,12 @@ void MetricsServer::Run() {
           c.done = true;
         }
       }
-      // A head not complete in time is closed without an answer.
-      if (now >= c.deadline) c.done = true;
+      // A head not complete in time is closed without an answer (reset: a client that will
+      // not be answered leaves nothing behind on the server's port).
+      if (!c.done && now >= c.deadline) {
+        if (c.stage != Stage::Lingering) c.socket->Abort();
+        c.done = true;
+      }
     }
     connections.erase(std::remove_if(connections.begin(), connections.end(),
                                      [](const Connection& c) { return c.done; }),
@@ -131,13 +135,17 @@ void MetricsServer::Run() {
       uint32_t peer = 0;
       std::unique_ptr<ITcpSocket> socket = m_listener->Accept(&peer);
       if (!socket) break;
-      if (!m_config.allow.Allows(HostOrder(peer))) continue;  // closed without an answer
+      if (!m_config.allow.Allows(HostOrder(peer))) {
+        socket->Abort();  // closed without an answer
+        continue;
+      }
       Connection c;
       c.socket = std::move(socket);
       c.deadline = Clock::now() + std::chrono::milliseconds(m_config.requestTimeoutMs);
       connections.push_back(std::move(c));
     }
   }
+  for (Connection& c : connections) c.socket->Abort();
 }
 
 }  // namespace vantrel

@@ -38,6 +38,9 @@ class ITcpSocket {
   }
   // Closes the socket; later calls fail. Closing twice is harmless.
   virtual void Close() = 0;
+  // Closes the connection at once with a reset, so that nothing of it stays behind on this
+  // side (a server dropping a client it will not answer). Unsent data is lost.
+  virtual void Abort() { Close(); }
 };
 
 // A listening TCP socket. Closed when destroyed.

@@ -118,6 +118,16 @@ class PosixSocket : public ITcpSocket {
     }
   }
 
+  void Abort() override {
+    if (m_fd >= 0) {
+      linger off;
+      off.l_onoff = 1;
+      off.l_linger = 0;
+      setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &off, sizeof(off));
+    }
+    Close();
+  }
+
   int Fd() const { return m_fd; }
 
  private:

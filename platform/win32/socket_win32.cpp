@@ -115,6 +115,16 @@ class WinsockSocket : public ITcpSocket {
     }
   }
 
+  void Abort() override {
+    if (m_socket != INVALID_SOCKET) {
+      linger off;
+      off.l_onoff = 1;
+      off.l_linger = 0;
+      setsockopt(m_socket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&off), sizeof(off));
+    }
+    Close();
+  }
+
   SOCKET Handle() const { return m_socket; }
 
  private:

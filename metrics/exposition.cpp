@@ -254,9 +254,10 @@ std::string RenderExposition(const MetricsSnapshot& s, const std::vector<EntryPe
   }
 
   for (int direction = 0; direction < 2; ++direction) {
-    x.Family(direction == 0 ? "vantrel_period_receive_bytes" : "vantrel_period_transmit_bytes", "gauge",
-             direction == 0 ? "Bytes received in the current week, accounting month and last days, as the summary shows them."
-                            : "Bytes transmitted in the current week, accounting month and last days, as the summary shows them.");
+    const char* help = direction == 0
+                           ? "Bytes received in the week, the accounting month and the last days, as the summary shows."
+                           : "Bytes sent in the week, the accounting month and the last days, as the summary shows.";
+    x.Family(direction == 0 ? "vantrel_period_receive_bytes" : "vantrel_period_transmit_bytes", "gauge", help);
     for (size_t i = 0; i < s.entries.size() && i < periods.size(); ++i) {
       const EntryPeriods& p = periods[i];
       const std::pair<const char*, const ByteCounts*> rows[] = {

@@ -204,7 +204,8 @@ class MetricsEndToEnd : public ServiceEndToEnd {
     std::string body = HttpBody(env.prometheusPort, "/api/v1/query?query=" + UrlEncode(promql));
     nlohmann::json doc = nlohmann::json::parse(body, nullptr, false);
     if (doc.is_discarded() || doc.value("status", "") != "success") return out;
-    for (const auto& r : doc["data"]["result"]) out.emplace_back(r["metric"], std::stod(r["value"][1].get<std::string>()));
+    for (const auto& r : doc["data"]["result"])
+      out.emplace_back(r["metric"], std::stod(r["value"][1].get<std::string>()));
     return out;
   }
   std::optional<double> One(const std::string& promql) {
@@ -239,7 +240,8 @@ std::vector<int> RecordedSeconds(const std::string& csv) {
   std::istringstream lines(csv);
   for (std::string line; std::getline(lines, line);) {
     int mo, d, y, h, mi, s;
-    if (std::sscanf(line.c_str(), "%d/%d/%d,%d:%d:%d,", &mo, &d, &y, &h, &mi, &s) == 6) out.push_back(h * 3600 + mi * 60 + s);
+    if (std::sscanf(line.c_str(), "%d/%d/%d,%d:%d:%d,", &mo, &d, &y, &h, &mi, &s) == 6)
+      out.push_back(h * 3600 + mi * 60 + s);
   }
   return out;
 }

@@ -140,7 +140,8 @@ TEST_F(DailyTotalsTest, MatchTheSummaryAndReadOnlyWhatChanged) {
 }
 
 TEST_F(DailyTotalsTest, WithoutAUsableLogOnlyTodayCounts) {
-  for (const std::string& bytes : {std::string(), std::string("NOT A LOG HEADER AT ALL!") + RecordBytes(Day(2010, 3, 16), kKindAllConnections, "", 1, 1)}) {
+  const std::string damaged = "NOT A LOG HEADER AT ALL!" + RecordBytes(Day(2010, 3, 16), kKindAllConnections, "", 1, 1);
+  for (const std::string& bytes : {std::string(), damaged}) {
     m_bytes = bytes;
     Write();
     std::vector<EntryPeriods> p = PeriodsOf(Snapshot(Day(2010, 3, 17)), m_totals);

@@ -171,7 +171,8 @@ TEST(StatusJson, EscapesEveryControlCharacter) {
   s.entries = {e};
   s.sumLastDays = 0;
   std::string text = RenderStatusJson(s, {EntryPeriods{}});
-  for (int c = 1; c < 0x20; ++c) EXPECT_EQ(text.find(static_cast<char>(c)), c == '\n' ? text.size() - 1 : std::string::npos) << c;
+  for (int c = 1; c < 0x20; ++c)
+    EXPECT_EQ(text.find(static_cast<char>(c)), c == '\n' ? text.size() - 1 : std::string::npos) << c;
   nlohmann::json doc = nlohmann::json::parse(text);
   EXPECT_EQ(doc["entries"][0]["adapter"].get<std::string>(), all);
   EXPECT_TRUE(doc["entries"][0]["last_days"].is_null());

@@ -20,7 +20,8 @@ struct CountingRenderer : IMetricsRenderer {
 
 HeadStatus FeedAll(RequestHead& head, const std::string& bytes, size_t chunk) {
   HeadStatus s = HeadStatus::Incomplete;
-  for (size_t at = 0; at < bytes.size(); at += chunk) s = head.Feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
+  for (size_t at = 0; at < bytes.size(); at += chunk)
+    s = head.Feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
   return s;
 }
 

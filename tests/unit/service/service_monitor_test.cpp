@@ -316,17 +316,15 @@ TEST_F(ServiceMonitorTest, ServesEachSecondsFiguresAndCountsOnWhenThePortIsTaken
       << answer;
   const std::string lan = R"({kind="adapter",adapter="LAN card",id="{LAN-ADAPTER-0000}"})";
   const std::string all = R"({kind="all",adapter="All Connections",id=""})";
+  const std::string week = R"({kind="all",adapter="All Connections",id="",period="week"})";
+  const std::string quota = R"({kind="all",adapter="All Connections",id="",direction="receive",period="week"})";
   for (const std::string& line :
        {"vantrel_receive_bytes_total" + lan + " 6000\n", "vantrel_transmit_bytes_total" + lan + " 700\n",
         "vantrel_receive_bytes_total" + all + " 6000\n", "vantrel_receive_bytes_per_second" + lan + " 1000\n",
         "vantrel_transmit_bytes_per_second" + all + " 0\n", "vantrel_today_receive_bytes" + all + " 6000\n",
-        "vantrel_period_receive_bytes" + std::string(R"({kind="all",adapter="All Connections",id="",period="week"})") +
-            " 6000\n",
+        "vantrel_period_receive_bytes" + week + " 6000\n",
         std::string(R"(vantrel_build_info{version="3.6",build="437",program="service"} 1)") + "\n",
-        "vantrel_quota_used_bytes" + std::string(R"({kind="all",adapter="All Connections",id="",direction="receive",period="week"})") +
-            " 6000\n",
-        "vantrel_quota_exceeded" + std::string(R"({kind="all",adapter="All Connections",id="",direction="receive",period="week"})") +
-            " 1\n"})
+        "vantrel_quota_used_bytes" + quota + " 6000\n", "vantrel_quota_exceeded" + quota + " 1\n"})
     EXPECT_NE(answer.find("\n" + line), std::string::npos) << line << answer;
   EXPECT_EQ(m_log.Count("Bandwidth usage exceeds limit."), 1);
 

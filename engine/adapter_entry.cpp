@@ -37,6 +37,10 @@ AdapterEntry CopyEntryData(const AdapterEntry& e) {
   c.downSum = e.downSum;
   c.upSum = e.upSum;
   c.sampleCount = e.sampleCount;
+  c.lastSecondDown = e.lastSecondDown;
+  c.lastSecondUp = e.lastSecondUp;
+  c.countedDown = e.countedDown;
+  c.countedUp = e.countedUp;
   c.samplesPushed = e.samplesPushed;
   return c;
 }

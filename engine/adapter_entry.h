@@ -87,6 +87,12 @@ struct AdapterEntry {
   // Samples ever put into the history; never reset, so a reader that remembers it knows
   // which of the history's samples came after (the stopwatch).
   uint64_t samplesPushed = 0;
+  // The last second's bytes and the bytes counted since the program started, unsaturated
+  // (the metrics endpoint reports them in both programs; neither is ever reset).
+  uint64_t lastSecondDown = 0;
+  uint64_t lastSecondUp = 0;
+  uint64_t countedDown = 0;
+  uint64_t countedUp = 0;
 
   bool IsReal() const { return kind == kKindAdapter; }
   // Same adapter: equal kind and, for real adapters, equal identifier (exact comparison).

@@ -47,9 +47,17 @@ void SamplingTick::PushSample(AdapterEntry& e, uint32_t down, uint32_t up) {
   if (e.view) e.view->PushSample(s);
 }
 
+void SamplingTick::CountSecond(AdapterEntry& e, uint64_t down, uint64_t up) {
+  e.lastSecondDown = down;
+  e.lastSecondUp = up;
+  e.countedDown += down;
+  e.countedUp += up;
+}
+
 void SamplingTick::FinishPseudo(AdapterEntry& e, uint64_t down, uint64_t up, const LocalTime& now) {
   uint32_t d = Saturate32(down), u = Saturate32(up);
   PushSample(e, d, u);
+  CountSecond(e, down, up);
   e.todayDown += down;
   e.todayUp += up;
   Consumers(e, d, u, now);
@@ -116,6 +124,7 @@ bool SamplingTick::Run() {
     }
     e->lastDown = n.row.inOctets;
     e->lastUp = n.row.outOctets;
+    CountSecond(*e, down, up);
     e->todayDown += down;
     e->todayUp += up;
     uint32_t d = Saturate32(down), u = Saturate32(up);
@@ -134,13 +143,14 @@ bool SamplingTick::Run() {
   for (auto& e : m_list) {
     if (index++ < 2 || e.seen) continue;
     e.countersValid = false;
+    CountSecond(e, 0, 0);
     if (!m_settings.serviceVariant) {
       e.sampleCount += 1;
       RateSample s;
       s.avgDown = Saturate32(e.downSum / e.sampleCount);
       s.avgUp = Saturate32(e.upSum / e.sampleCount);
       e.history.push_front(s);
-  ++e.samplesPushed;
+      ++e.samplesPushed;
       while (e.history.size() > m_settings.historyCapacity) e.history.pop_back();
       if (e.view) e.view->PushSample(s);
     }

@@ -64,6 +64,8 @@ class SamplingTick {
 
  private:
   void PushSample(AdapterEntry& e, uint32_t down, uint32_t up);
+  // The second's figures and the running totals since start (both programs).
+  static void CountSecond(AdapterEntry& e, uint64_t down, uint64_t up);
   void FinishPseudo(AdapterEntry& e, uint64_t down, uint64_t up, const LocalTime& now);
   bool IsTrayAdapter(const AdapterEntry& e) const;
   void Consumers(AdapterEntry& e, uint32_t down, uint32_t up, const LocalTime& now);

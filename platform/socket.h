@@ -1,7 +1,8 @@
 #pragma once
-// Sockets seam for the SMTP client: IPv4 TCP connections whose every wait is bounded by a
-// time-out, so that a silent or stalled server can never hold a sender thread for ever.
-// Win32: Winsock. Native: BSD sockets.
+// Sockets seam: IPv4 TCP connections whose every wait is bounded by a time-out, so that a
+// silent or stalled peer can never hold a thread for ever (the SMTP client), and a listening
+// socket with a wait over several connections at once (the metrics endpoint serves them all
+// from one thread). Win32: Winsock. Native: BSD sockets.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -37,6 +38,37 @@ class ITcpSocket {
   }
   // Closes the socket; later calls fail. Closing twice is harmless.
   virtual void Close() = 0;
+  // Closes the connection at once with a reset, so that nothing of it stays behind on this
+  // side (a server dropping a client it will not answer). Unsent data is lost.
+  virtual void Abort() { Close(); }
+};
+
+// A listening TCP socket. Closed when destroyed.
+class ITcpListener {
+ public:
+  virtual ~ITcpListener() = default;
+  // Takes one waiting connection without waiting; null when none is waiting (or on failure).
+  // The connection is non-blocking like every socket of this seam; *peer receives the peer's
+  // IPv4 address in network byte order.
+  virtual std::unique_ptr<ITcpSocket> Accept(uint32_t* peer) = 0;
+  // The port it listens on (the one the system chose when 0 was asked for).
+  virtual uint16_t Port() const = 0;
+};
+
+// How a Listen ended.
+enum class ListenResult {
+  Ok,
+  InUse,   // another socket holds the address and port
+  Failed,  // any other error
+};
+
+// One connection of a Wait: what to wait for, and what was found.
+struct SocketWait {
+  ITcpSocket* socket = nullptr;
+  bool read = false;       // wait for data, the peer's close or an error
+  bool write = false;      // wait for room to send
+  bool readable = false;   // out
+  bool writable = false;   // out
 };
 
 class ISocketApi {
@@ -51,6 +83,22 @@ class ISocketApi {
   // Creates a TCP socket and connects it to address:port (address in network byte order)
   // within timeoutMs. Null when the connection could not be made.
   virtual std::unique_ptr<ITcpSocket> Connect(uint32_t address, uint16_t port, uint32_t timeoutMs) = 0;
+  // Listens on address:port (address in network byte order; 0 for every address, a port of 0
+  // for one the system chooses) with the system's largest backlog. The address is this
+  // socket's alone: on Windows no other socket may share it (SO_EXCLUSIVEADDRUSE); natively
+  // only connections left waiting by an earlier listener may (SO_REUSEADDR). Null, with
+  // *result saying why, when it fails.
+  virtual std::unique_ptr<ITcpListener> Listen(uint32_t address, uint16_t port, ListenResult* result) {
+    *result = ListenResult::Failed;
+    return nullptr;
+  }
+  // Waits up to timeoutMs until the listener (may be null) has a connection waiting or one of
+  // the sockets is ready as asked; fills *listenerReady and each item's out fields. Every
+  // socket must come from this API. False when the wait itself failed.
+  virtual bool Wait(ITcpListener* listener, bool* listenerReady, SocketWait* sockets, size_t count,
+                    uint32_t timeoutMs) {
+    return false;
+  }
 };
 
 // The platform's sockets (Winsock on Windows, BSD sockets elsewhere). Safe to use from

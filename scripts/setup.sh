@@ -12,6 +12,7 @@ packages=(
   wixl msitools
   python3 openssl
   fp-utils
+  prometheus nlohmann-json3-dev
 )
 
 missing=()
@@ -25,5 +26,17 @@ if ((${#missing[@]})); then
   sudo_cmd=()
   [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -q
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # Packages with a daemon (prometheus) must not start one: the tests start their own on a
+  # free port. Where no policy says so already, one does for the time of the install.
+  policy=/usr/sbin/policy-rc.d
+  own_policy=
+  if [[ ! -e "$policy" ]]; then
+    printf '#!/bin/sh\nexit 101\n' | "${sudo_cmd[@]}" tee "$policy" >/dev/null
+    "${sudo_cmd[@]}" chmod +x "$policy"
+    own_policy=1
+  fi
+  status=0
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" || status=$?
+  if [[ -n "$own_policy" ]]; then "${sudo_cmd[@]}" rm -f "$policy"; fi
+  [[ $status -eq 0 ]] || exit "$status"
 fi

@@ -5,6 +5,7 @@
 
 #include "platform/little_endian.h"
 #include "platform/text.h"
+#include "settings/allow_list.h"
 #include "settings/settings_keys.h"
 
 namespace vantrel {
@@ -12,6 +13,7 @@ namespace vantrel {
 namespace {
 
 constexpr size_t kSTAdpIDBytes = 2048;
+constexpr size_t kMetricsAllowBytes = 8192;
 
 // Every value of the Options key, group by group, in the order the groups list them. The
 // visitor decides what happens to each (read, write).
@@ -97,6 +99,11 @@ void VisitGroup(uint32_t group, Options& o, V& v) {
       v.Dword(L"AlwaysOnTop", o.alwaysOnTop);
       v.Dword(L"ShowCaption", o.showCaption);
       v.Dword(L"DisplayUnitByte", o.displayUnitByte);
+      // The metrics endpoint's values travel with the General group.
+      v.Dword(L"MetricsEnabled", o.metricsEnabled);
+      v.Dword(L"MetricsPort", o.metricsPort);
+      v.Dword(L"MetricsRemote", o.metricsRemote);
+      v.String(L"MetricsAllow", o.metricsAllow);
       break;
     case kGroupNextAlert:
       v.Dword(L"NextAlertType", o.nextAlertType);
@@ -171,7 +178,20 @@ class Loader {
     if (a.size() > 259) a.resize(259);
     field = ToUpperAscii(a);
   }
+  void String(const wchar_t* name, std::wstring& field) {
+    if (!Wanted(name)) return;
+    std::wstring s;
+    ReadStatus st = ReadString(m_store, m_root, keys::kOptions, name, kMetricsAllowBytes, &s);
+    if (st == ReadStatus::Ok) {
+      field = s;
+      m_read.insert(name);
+    } else if (st != ReadStatus::Missing) {
+      m_unusable.insert(name);
+    }
+  }
   bool WasRead(const wchar_t* name) const { return m_read.count(name) != 0; }
+  // Present but of the wrong type or too long.
+  bool Unusable(const wchar_t* name) const { return m_unusable.count(name) != 0; }
 
  private:
   bool Wanted(const wchar_t* name) const { return !m_only || m_only->count(name) != 0; }
@@ -180,6 +200,7 @@ class Loader {
   SettingsRoot m_root;
   const std::set<std::wstring>* m_only;
   std::set<std::wstring> m_read;
+  std::set<std::wstring> m_unusable;
 };
 
 class Saver {
@@ -206,6 +227,7 @@ class Saver {
   void Identifier(const wchar_t* name, std::string& field) {
     WriteString(m_store, m_root, keys::kOptions, name, AnsiToWide(field));
   }
+  void String(const wchar_t* name, std::wstring& field) { WriteString(m_store, m_root, keys::kOptions, name, field); }
 
  private:
   ISettingsStore& m_store;
@@ -220,6 +242,14 @@ void ApplyRangeRules(Options& o, const Loader& loaded) {
   if (o.nextAlertType > 1) o.nextAlertType = 0;
   if (o.nextAlertMin < 1) o.nextAlertMin = 1;
   if (o.displayText == 0 && o.displayGraph == 0) o.displayText = o.displayGraph = 1;
+  if (o.metricsEnabled > 1) o.metricsEnabled = 0;
+  if (o.metricsPort < 1 || o.metricsPort > 65535) o.metricsPort = kDefaultMetricsPort;
+  if (o.metricsRemote > 1) o.metricsRemote = 0;
+  AllowList allow;
+  if (loaded.Unusable(L"MetricsAllow") || !AllowList::Parse(o.metricsAllow, &allow)) {
+    o.metricsRemote = 0;
+    o.metricsAllow.clear();
+  }
 }
 
 }  // namespace
@@ -241,8 +271,9 @@ void LoadOptions(ISettingsStore& store, SettingsRoot root, Options* options) {
 
 void LoadServiceOptions(ISettingsStore& store, Options* options) {
   static const std::set<std::wstring> kServiceValues = {
-      L"DisplayUnitByte", L"ShowIPInTitle", L"WeekStartDay", L"MonthStartDay", L"NotificationEnabled",
-      L"NotificationEx2U", L"DateFormat",   L"SumLastDays"};
+      L"DisplayUnitByte",  L"ShowIPInTitle", L"WeekStartDay",   L"MonthStartDay", L"NotificationEnabled",
+      L"NotificationEx2U", L"DateFormat",    L"SumLastDays",    L"MetricsEnabled", L"MetricsPort",
+      L"MetricsRemote",    L"MetricsAllow"};
   Loader loader(store, SettingsRoot::LocalMachine, &kServiceValues);
   for (uint32_t g : kGroupOrder) VisitGroup(g, *options, loader);
   ApplyRangeRules(*options, loader);

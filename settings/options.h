@@ -31,6 +31,9 @@ constexpr uint32_t kAllGroups = kGroupHandle | kGroupDisplay | kGroupColours | k
                                 kGroupWindow | kGroupTray | kGroupSumLastDays | kGroupGeneral | kGroupNextAlert |
                                 kGroupStyle;
 
+// MetricsPort when it is missing or outside 1..65535.
+constexpr uint32_t kDefaultMetricsPort = 9713;
+
 // A screen rectangle; an empty one means "default placement".
 struct WindowRect {
   int32_t left = 0;
@@ -125,6 +128,13 @@ struct Options {
   uint32_t stopwatchAlwaysOnTop = 0;
   // Handle: the running main window, for a second copy to bring forward
   uint32_t hwnd = 0;
+  // Metrics endpoint, saved with the General group (and so mirrored for the service). After
+  // loading they are always usable: a bad value reads as its default, and a MetricsAllow
+  // that does not parse also switches MetricsRemote off, so damage never widens access.
+  uint32_t metricsEnabled = 0;  // flag 0 or 1
+  uint32_t metricsPort = kDefaultMetricsPort;
+  uint32_t metricsRemote = 0;   // 0: 127.0.0.1 only; 1: every IPv4 address
+  std::wstring metricsAllow;    // AllowList text; empty allows everyone while remote
 };
 
 // The defaults; without layered windows semi-transparency starts off at 0 percent.
@@ -136,8 +146,8 @@ Options DefaultOptions(bool layeredWindows);
 // used (wrong size or version) is zeroed and switches notification off.
 void LoadOptions(ISettingsStore& store, SettingsRoot root, Options* options);
 // What the service reads from HKEY_LOCAL_MACHINE: DisplayUnitByte, ShowIPInTitle,
-// WeekStartDay, MonthStartDay, NotificationEnabled, NotificationEx2U, DateFormat and
-// SumLastDays, with the same defaults and range rules.
+// WeekStartDay, MonthStartDay, NotificationEnabled, NotificationEx2U, DateFormat,
+// SumLastDays and the four Metrics values, with the same defaults and range rules.
 void LoadServiceOptions(ISettingsStore& store, Options* options);
 // Writes the values of the groups in `groups` under the root (no group: nothing). Failures
 // are silent; the next save tries again.

@@ -14,6 +14,7 @@ constexpr uint32_t kPageGraphText = 202;
 constexpr uint32_t kPageAdapters = 203;
 constexpr uint32_t kPageNotification = 204;
 constexpr uint32_t kPageService = 205;
+constexpr uint32_t kPageMetrics = 206;
 
 enum class HotkeyAction { Keep, Register, Unregister, Reregister };
 

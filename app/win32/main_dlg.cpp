@@ -241,6 +241,7 @@ void CMainDlg::OpenTrafficLogAtStart() {
     StartCountingDay(m_clock, *m_tick, [this](const LocalTime& today) { m_log.LoadTodayTotals(m_adapters, today); });
   else
     PostMessageW(m_hwnd, UM_LOG_OPEN_FAILED, 0, 0);
+  UpdateMetricsServing();
 }
 
 void CMainDlg::PrepareNotification() {
@@ -255,7 +256,9 @@ void CMainDlg::PrepareNotification() {
 }
 
 // Tick hooks.
-void CMainDlg::WriteTodayRecords(const LocalTime& date) { m_log.WriteTodayRecords(m_adapters, date); }
+void CMainDlg::WriteTodayRecords(const LocalTime& date) {
+  if (m_log.WriteTodayRecords(m_adapters, date)) m_metrics.endpoint.NoteLogWritten(UnixMillisecondsNow());
+}
 
 void CMainDlg::LoadTodayTotals(const LocalTime& newDate) { m_log.LoadTodayTotals(m_adapters, newDate); }
 
@@ -303,9 +306,11 @@ void CMainDlg::RecordSecond(AdapterEntry& entry, uint32_t down, uint32_t up, con
 }
 
 void CMainDlg::AfterSampling(const LocalTime&) {
-  if (!m_options.notificationEnabled) return;
-  bool serviceSendsEmail = ServiceMode() && m_service.key.NotifiesInService();
-  m_alerts.CheckNotification(m_options.notification, serviceSendsEmail, *this);
+  if (m_options.notificationEnabled) {
+    bool serviceSendsEmail = ServiceMode() && m_service.key.NotifiesInService();
+    m_alerts.CheckNotification(m_options.notification, serviceSendsEmail, *this);
+  }
+  PublishMetrics();
 }
 
 void CMainDlg::SendAlertEmail(uint64_t used) {
@@ -363,7 +368,8 @@ void CMainDlg::Shutdown() {
   }
   // 2. The help window, if one is open.
   CloseHelpWindow();
-  // 3. Today's records, then the log is closed.
+  // 3. The metrics endpoint, then today's records, then the log is closed.
+  m_metrics.endpoint.Stop();
   m_log.WriteTodayRecords(m_adapters, Today());
   m_log.CloseTrafficLog();
   // 4. The Window group, from the window's rectangle (its normal one if minimised).
@@ -455,6 +461,7 @@ void CMainDlg::HandleLogOpenFailure() {
   if (m_log.IsOpen()) return;
   LogFailureDialogue dialogue(m_hwnd, m_log, m_adapters, Today());
   ReportLogOpenFailure(dialogue, ServiceMode(), m_log.Path());
+  UpdateMetricsServing();
 }
 
 bool CMainDlg::PreTranslateMessage(MSG* msg) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/logic/menu_rules.h"
+#include "app/logic/metrics_page_logic.h"
 #include "app/logic/notify_page_logic.h"
 #include "app/logic/options_apply.h"
 #include "app/logic/options_pages.h"
@@ -22,6 +23,7 @@
 #include "app/win32/tray_icon.h"
 #include "engine/monitored_list_io.h"
 #include "engine/sampling_tick.h"
+#include "metrics/metrics_endpoint.h"
 #include "notify/email_settings.h"
 #include "notify/notification.h"
 #include "platform/win32/service_control.h"
@@ -166,6 +168,17 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   void TakeLogBackFromService();
   ServicePageData ServicePageValues() const { return PageDataOf(m_service); }
 
+  // The metrics endpoint while this program owns the traffic log (main_dlg_metrics.cpp).
+  // UpdateMetricsServing follows every change of the log's owner and the Remote Monitoring
+  // page's apply: it serves when this program owns the log and MetricsEnabled is on, and
+  // stops otherwise (so the service can take the port).
+  void UpdateMetricsServing();
+  // UM_APPLY_OPTIONS with page code 206; tells the page whether the endpoint serves.
+  void ApplyMetricsPage(MetricsPageData& page);
+  MetricsPageData MetricsPageValues() const;
+  // After every tick and at the start of serving: the figures of this second.
+  void PublishMetrics();
+
   // The Traffic Reports window and the Traffic Rates Recorder dialog, run under the modal
   // rules, and what the main window takes back from them (main_dlg_reports.cpp).
   void OpenTrafficReports();
@@ -258,6 +271,12 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   CTrayIcon m_tray;
   AlertMonitor m_alerts;
   EmailSettings m_email;
+  // The metrics endpoint; after m_log, so it stops before the log closes.
+  struct MetricsServing {
+    MetricsEndpoint endpoint{MetricsProgram::Interactive, SystemSocketApi(), SystemFileSystem()};
+    QuotaFiring quota;
+    std::wstring status;  // "Metrics: port %d is in use." after a failed start, else empty
+  } m_metrics;
 
   size_t m_historyCapacity;
   bool m_layered;

@@ -16,6 +16,7 @@ void CMainDlg::OpenOptions() {
   data.email = m_email;
   data.service = ServicePageValues();
   data.serviceAdapters = m_adapters.DataCopy();
+  data.metrics = MetricsPageValues();
   COptionsSheet sheet(m_instance, m_hwnd, m_icon, data, m_lastOptionsPage);
   SetCursor(previous);
   sheet.Run();
@@ -37,6 +38,9 @@ LRESULT CMainDlg::ApplyOptionsPage(WPARAM page, LPARAM data) {
       return ApplyNotificationPage(*reinterpret_cast<const NotificationPageData*>(data)) ? TRUE : FALSE;
     case kPageService:
       ApplyServiceSettings(*reinterpret_cast<const ServicePageData*>(data));
+      return TRUE;
+    case kPageMetrics:
+      ApplyMetricsPage(*reinterpret_cast<MetricsPageData*>(data));
       return TRUE;
     default:
       return FALSE;

@@ -34,6 +34,8 @@ class ServiceApplySteps : public IServiceApplySteps {
     m.m_log.SetServiceMode(true);
     // Today's totals stay as counted; the service starts from the records just written.
     if (!m.m_log.OpenTrafficLog()) PostMessageW(m.m_hwnd, UM_LOG_OPEN_FAILED, 0, 0);
+    // No longer the owner: the endpoint stops before the service starts and takes the port.
+    m.UpdateMetricsServing();
   }
   int32_t QueryServiceState() override { return m.m_serviceState.QueryServiceState(kServiceName); }
   bool InstallService() override {
@@ -72,6 +74,7 @@ void CMainDlg::TakeLogBackFromService() {
   m_log.SetServiceMode(false);
   if (!m_log.OpenTrafficLog()) {
     PostMessageW(m_hwnd, UM_LOG_OPEN_FAILED, 0, 0);
+    UpdateMetricsServing();
     return;
   }
   m_log.LoadTodayTotals(m_adapters, Today());
@@ -82,6 +85,7 @@ void CMainDlg::TakeLogBackFromService() {
     e.todayUp = std::max(e.todayUp, counted[i].second);
     ++i;
   }
+  UpdateMetricsServing();
 }
 
 }  // namespace vantrel

@@ -10,6 +10,7 @@
 #include "app/win32/opt_notify_page.h"
 #include "app/win32/opt_general_page.h"
 #include "app/win32/opt_graph_page.h"
+#include "app/win32/opt_metrics_page.h"
 #include "app/win32/opt_service_page.h"
 
 namespace vantrel {
@@ -122,6 +123,7 @@ void COptionsSheet::CreatePages() {
   m_pages.push_back(std::make_unique<COptAdaptersPage>(*this));
   m_pages.push_back(std::make_unique<COptNotifyPage>(*this));
   m_pages.push_back(std::make_unique<COptServicePage>(*this));
+  m_pages.push_back(std::make_unique<COptMetricsPage>(*this));
 }
 
 void COptionsSheet::Run() { DoModal(m_main); }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/logic/metrics_page_logic.h"
 #include "app/logic/options_pages.h"
 #include "notify/email_settings.h"
 #include "app/logic/service_apply.h"
@@ -30,6 +31,7 @@ struct OptionsSheetData {
   EmailSettings email;                    // the e-mail settings (Notification page)
   ServicePageData service;                // the service settings and report jobs
   MonitoredList serviceAdapters;          // a data copy of the monitored list, for the report jobs
+  MetricsPageData metrics;                // the metrics endpoint's settings and status
 };
 
 class COptionsSheet;

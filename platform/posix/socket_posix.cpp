@@ -12,6 +12,7 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <vector>
 
 #include "platform/socket.h"
 
@@ -117,8 +118,52 @@ class PosixSocket : public ITcpSocket {
     }
   }
 
+  void Abort() override {
+    if (m_fd >= 0) {
+      linger off;
+      off.l_onoff = 1;
+      off.l_linger = 0;
+      setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &off, sizeof(off));
+    }
+    Close();
+  }
+
+  int Fd() const { return m_fd; }
+
  private:
   int m_fd;
+};
+
+bool MakeNonBlocking(int fd) {
+  int flags = fcntl(fd, F_GETFL, 0);
+  return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+class PosixListener : public ITcpListener {
+ public:
+  PosixListener(int fd, uint16_t port) : m_fd(fd), m_port(port) {}
+  ~PosixListener() override { close(m_fd); }
+  PosixListener(const PosixListener&) = delete;
+  PosixListener& operator=(const PosixListener&) = delete;
+
+  std::unique_ptr<ITcpSocket> Accept(uint32_t* peer) override {
+    sockaddr_in from;
+    socklen_t length = sizeof(from);
+    std::memset(&from, 0, sizeof(from));
+    int fd = accept(m_fd, reinterpret_cast<sockaddr*>(&from), &length);
+    if (fd < 0) return nullptr;
+    auto owner = std::make_unique<PosixSocket>(fd);
+    fcntl(fd, F_SETFD, FD_CLOEXEC);
+    if (!MakeNonBlocking(fd)) return nullptr;
+    *peer = from.sin_addr.s_addr;
+    return owner;
+  }
+  uint16_t Port() const override { return m_port; }
+  int Fd() const { return m_fd; }
+
+ private:
+  int m_fd;
+  uint16_t m_port;
 };
 
 class PosixSocketApi : public ISocketApi {
@@ -167,6 +212,69 @@ class PosixSocketApi : public ISocketApi {
     socklen_t length = sizeof(error);
     if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) return nullptr;
     return owner;
+  }
+
+  std::unique_ptr<ITcpListener> Listen(uint32_t address, uint16_t port, ListenResult* result) override {
+    *result = ListenResult::Failed;
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (fd < 0) return nullptr;
+    // Connections an earlier listener left in TIME_WAIT must not keep a restarted server off
+    // its port; a socket that still listens there does (the bind fails as in use).
+    int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof(one));
+    sockaddr_in at;
+    std::memset(&at, 0, sizeof(at));
+    at.sin_family = AF_INET;
+    at.sin_port = htons(port);
+    at.sin_addr.s_addr = address;
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&at), sizeof(at)) != 0) {
+      if (errno == EADDRINUSE) *result = ListenResult::InUse;
+      close(fd);
+      return nullptr;
+    }
+    socklen_t length = sizeof(at);
+    if (listen(fd, SOMAXCONN) != 0 || !MakeNonBlocking(fd) ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&at), &length) != 0) {
+      close(fd);
+      return nullptr;
+    }
+    *result = ListenResult::Ok;
+    return std::make_unique<PosixListener>(fd, ntohs(at.sin_port));
+  }
+
+  bool Wait(ITcpListener* listener, bool* listenerReady, SocketWait* sockets, size_t count,
+            uint32_t timeoutMs) override {
+    std::vector<pollfd> fds;
+    fds.reserve(count + 1);
+    auto add = [&fds](int fd, short events) {
+      pollfd p;
+      p.fd = fd;
+      p.events = events;
+      p.revents = 0;
+      fds.push_back(p);
+    };
+    auto* posixListener = dynamic_cast<PosixListener*>(listener);
+    add(posixListener ? posixListener->Fd() : -1, POLLIN);
+    for (size_t i = 0; i < count; ++i) {
+      auto* socket = dynamic_cast<PosixSocket*>(sockets[i].socket);
+      short events = static_cast<short>((sockets[i].read ? POLLIN : 0) | (sockets[i].write ? POLLOUT : 0));
+      add(socket ? socket->Fd() : -1, events);
+    }
+    Clock::time_point deadline = DeadlineIn(timeoutMs);
+    int r = 0;
+    do {
+      r = poll(fds.data(), static_cast<nfds_t>(fds.size()), RemainingMs(deadline));
+    } while (r < 0 && errno == EINTR);
+    if (r < 0) return false;
+    *listenerReady = (fds[0].revents & POLLIN) != 0;
+    for (size_t i = 0; i < count; ++i) {
+      short got = fds[i + 1].revents;
+      // A hang-up or an error is reported by the receive or send that follows.
+      bool broken = (got & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+      sockets[i].readable = sockets[i].read && ((got & POLLIN) != 0 || broken);
+      sockets[i].writable = sockets[i].write && ((got & POLLOUT) != 0 || broken);
+    }
+    return true;
   }
 };
 

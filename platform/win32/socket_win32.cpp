@@ -1,7 +1,9 @@
-// Sockets seam on Winsock. Sockets are switched to non-blocking mode so that connect, send
-// and receive all wait through select with the caller's time-out and never block beyond it.
+// Sockets seam on Winsock. Sockets are switched to non-blocking mode so that connect, accept,
+// send and receive all wait through select with the caller's time-out and never block beyond
+// it.
 #define _WINSOCK_DEPRECATED_NO_WARNINGS
 #include <winsock2.h>
+#include <windows.h>
 
 #include <chrono>
 #include <climits>
@@ -113,8 +115,45 @@ class WinsockSocket : public ITcpSocket {
     }
   }
 
+  void Abort() override {
+    if (m_socket != INVALID_SOCKET) {
+      linger off;
+      off.l_onoff = 1;
+      off.l_linger = 0;
+      setsockopt(m_socket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&off), sizeof(off));
+    }
+    Close();
+  }
+
+  SOCKET Handle() const { return m_socket; }
+
  private:
   SOCKET m_socket;
+};
+
+class WinsockListener : public ITcpListener {
+ public:
+  WinsockListener(SOCKET s, uint16_t port) : m_socket(s), m_port(port) {}
+  ~WinsockListener() override { closesocket(m_socket); }
+  WinsockListener(const WinsockListener&) = delete;
+  WinsockListener& operator=(const WinsockListener&) = delete;
+
+  std::unique_ptr<ITcpSocket> Accept(uint32_t* peer) override {
+    sockaddr_in from;
+    std::memset(&from, 0, sizeof(from));
+    int length = sizeof(from);
+    // The accepted socket inherits the listener's non-blocking mode.
+    SOCKET s = accept(m_socket, reinterpret_cast<sockaddr*>(&from), &length);
+    if (s == INVALID_SOCKET) return nullptr;
+    *peer = from.sin_addr.s_addr;
+    return std::make_unique<WinsockSocket>(s);
+  }
+  uint16_t Port() const override { return m_port; }
+  SOCKET Handle() const { return m_socket; }
+
+ private:
+  SOCKET m_socket;
+  uint16_t m_port;
 };
 
 class WinsockApi : public ISocketApi {
@@ -175,6 +214,82 @@ class WinsockApi : public ISocketApi {
     if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 || error != 0)
       return nullptr;
     return owner;
+  }
+
+  std::unique_ptr<ITcpListener> Listen(uint32_t address, uint16_t port, ListenResult* result) override {
+    *result = ListenResult::Failed;
+    if (!Startup()) return nullptr;
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) return nullptr;
+    // No other socket may take the address over (SO_REUSEADDR would let one on Windows).
+    BOOL exclusive = TRUE;
+    setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive), sizeof(exclusive));
+    sockaddr_in at;
+    std::memset(&at, 0, sizeof(at));
+    at.sin_family = AF_INET;
+    at.sin_port = htons(port);
+    at.sin_addr.s_addr = address;
+    if (bind(s, reinterpret_cast<const sockaddr*>(&at), sizeof(at)) == SOCKET_ERROR) {
+      // A port held by another program: WSAEADDRINUSE, or WSAEACCES where that one is
+      // exclusive (and under Wine when an option asked for sharing).
+      int error = WSAGetLastError();
+      if (error == WSAEADDRINUSE || error == WSAEACCES) *result = ListenResult::InUse;
+      closesocket(s);
+      return nullptr;
+    }
+    u_long nonBlocking = 1;
+    int length = sizeof(at);
+    if (listen(s, SOMAXCONN) == SOCKET_ERROR || ioctlsocket(s, FIONBIO, &nonBlocking) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&at), &length) == SOCKET_ERROR) {
+      closesocket(s);
+      return nullptr;
+    }
+    *result = ListenResult::Ok;
+    return std::make_unique<WinsockListener>(s, ntohs(at.sin_port));
+  }
+
+  bool Wait(ITcpListener* listener, bool* listenerReady, SocketWait* sockets, size_t count,
+            uint32_t timeoutMs) override {
+    // select takes at most FD_SETSIZE sockets per set (64 here); callers wait on a handful.
+    if (count + 1 > FD_SETSIZE) return false;
+    fd_set readable, writable, failed;
+    FD_ZERO(&readable);
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    int watched = 0;
+    auto* winsockListener = dynamic_cast<WinsockListener*>(listener);
+    if (winsockListener) {
+      FD_SET(winsockListener->Handle(), &readable);
+      ++watched;
+    }
+    for (size_t i = 0; i < count; ++i) {
+      auto* socket = dynamic_cast<WinsockSocket*>(sockets[i].socket);
+      if (!socket || socket->Handle() == INVALID_SOCKET) continue;
+      if (sockets[i].read) FD_SET(socket->Handle(), &readable);
+      if (sockets[i].write) FD_SET(socket->Handle(), &writable);
+      if (sockets[i].read || sockets[i].write) {
+        FD_SET(socket->Handle(), &failed);
+        ++watched;
+      }
+    }
+    timeval tv = ToTimeval(timeoutMs);
+    if (watched == 0) {
+      // select refuses empty sets: the wait is only a pause then.
+      Sleep(timeoutMs);
+      *listenerReady = false;
+      for (size_t i = 0; i < count; ++i) sockets[i].readable = sockets[i].writable = false;
+      return true;
+    }
+    if (select(0, &readable, &writable, &failed, &tv) == SOCKET_ERROR) return false;
+    *listenerReady = winsockListener && FD_ISSET(winsockListener->Handle(), &readable);
+    for (size_t i = 0; i < count; ++i) {
+      auto* socket = dynamic_cast<WinsockSocket*>(sockets[i].socket);
+      SOCKET h = socket ? socket->Handle() : INVALID_SOCKET;
+      bool broken = h != INVALID_SOCKET && FD_ISSET(h, &failed);
+      sockets[i].readable = sockets[i].read && h != INVALID_SOCKET && (FD_ISSET(h, &readable) || broken);
+      sockets[i].writable = sockets[i].write && h != INVALID_SOCKET && (FD_ISSET(h, &writable) || broken);
+    }
+    return true;
   }
 
  private:

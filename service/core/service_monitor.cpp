@@ -45,7 +45,8 @@ ServiceMonitor::ServiceMonitor(ServiceDeps deps)
     : m_deps(std::move(deps)),
       m_options(DefaultOptions(true)),
       m_log(LogProgram::Service, m_deps.files, m_deps.store, m_deps.folders, nullptr),
-      m_tick(m_list, m_deps.adapters, m_deps.clock, *this) {
+      m_tick(m_list, m_deps.adapters, m_deps.clock, *this),
+      m_metrics(MetricsProgram::Service, m_deps.sockets ? *m_deps.sockets : SystemSocketApi(), m_deps.files) {
   m_tick.settings().serviceVariant = true;
   if (!m_deps.startReport) m_deps.startReport = [](std::function<void()> run) { run(); };
   if (!m_deps.sendMail) {
@@ -97,24 +98,32 @@ bool ServiceMonitor::StartUp() {
   }
   m_log.LoadTodayTotals(m_list, m_tick.LastTickTime());
   if (notificationEnabled()) PrepareNotification();
+  m_quotaRule = notificationEnabled();
+  StartMetrics();
   return true;
 }
 
 void ServiceMonitor::Tick() { m_tick.Run(); }
 
 void ServiceMonitor::ShutDown() {
+  // Nobody reads the figures of a log that is about to change hands.
+  m_metrics.Stop();
   m_log.WriteTodayRecords(m_list, m_tick.LastTickTime());
   m_log.CloseTrafficLog();
   for (auto& e : m_list) e.rateFile.reset();
   m_list = MonitoredList{};
 }
 
-void ServiceMonitor::WriteTodayRecords(const LocalTime& date) { m_log.WriteTodayRecords(m_list, date); }
+void ServiceMonitor::WriteTodayRecords(const LocalTime& date) {
+  if (m_log.WriteTodayRecords(m_list, date)) m_metrics.NoteLogWritten(UnixMillisecondsNow());
+}
 
 void ServiceMonitor::LoadTodayTotals(const LocalTime& newDate) { m_log.LoadTodayTotals(m_list, newDate); }
 
 void ServiceMonitor::DayChanged(const LocalTime&) {
-  if (notificationEnabled()) PrepareNotification();
+  // After its one alert the rule is no longer checked, but the endpoint still shows its
+  // figures for the new day.
+  if (notificationEnabled() || m_quotaRule) PrepareNotification();
 }
 
 void ServiceMonitor::RecordSecond(AdapterEntry& entry, uint32_t down, uint32_t up, const LocalTime& now) {
@@ -122,9 +131,10 @@ void ServiceMonitor::RecordSecond(AdapterEntry& entry, uint32_t down, uint32_t u
                         m_options.showIPInTitle != 0);
 }
 
-void ServiceMonitor::AfterSampling(const LocalTime&) {
+void ServiceMonitor::AfterSampling(const LocalTime& now) {
   if (notificationEnabled()) CheckNotification();
   if (!m_jobs.empty()) RunScheduler();
+  PublishMetrics(now);
 }
 
 void ServiceMonitor::PrepareNotification() {
@@ -146,6 +156,7 @@ void ServiceMonitor::CheckNotification() {
   // One alert per run of the service, also across midnight.
   m_deps.log.Log("Bandwidth usage exceeds limit.");
   m_options.notificationEnabled = 0;
+  m_quotaFiring.Exceeded(true, QuotaPeriod());
   if (rule.sendEmail && !rule.recipients.empty()) {
     m_deps.log.Log("Send a notification email to " + WideToAnsi(rule.recipients));
     EmailPlaceholders values =
@@ -180,6 +191,34 @@ void ServiceMonitor::RunScheduler() {
                      " report: " + e.what());
     }
   }
+}
+
+void ServiceMonitor::StartMetrics() {
+  MetricsSettings settings = MetricsSettingsOf(m_options);
+  if (!settings.enabled) return;
+  ListenResult r = m_metrics.Serve(settings);
+  // A port in use is not fatal: the service counts on without the endpoint.
+  if (r == ListenResult::InUse)
+    m_deps.log.Log(PortInUseText(settings.port));
+  else if (r == ListenResult::Failed)
+    m_deps.log.Log("Metrics: cannot listen on port " + std::to_string(settings.port) + ".");
+}
+
+Period ServiceMonitor::QuotaPeriod() const {
+  return RulePeriod(m_options.notification, m_tick.LastTickTime(), static_cast<int>(m_options.weekStartDay),
+                    static_cast<int>(m_options.monthStartDay));
+}
+
+void ServiceMonitor::PublishMetrics(const LocalTime& now) {
+  if (!m_metrics.Serving()) return;
+  PublishContext context;
+  context.sampleTime = now;
+  context.unixMs = UnixMillisecondsNow();
+  context.options = &m_options;
+  context.logPath = m_log.Path();
+  if (m_quotaRule)
+    context.quota = QuotaOf(m_options.notification, m_prepared, m_list, m_quotaFiring.Exceeded(false, QuotaPeriod()));
+  m_metrics.Publish(m_list, context);
 }
 
 }  // namespace vantrel

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/sampling_tick.h"
+#include "metrics/metrics_endpoint.h"
 #include "notify/email_sender.h"
 #include "notify/email_settings.h"
 #include "notify/notification.h"
@@ -48,6 +49,8 @@ struct ServiceDeps {
   std::function<void(std::function<void()>)> startReport;
   // Hands the notification e-mail to a sender thread; it reports its outcome itself.
   std::function<void(const EmailSettings&, const std::wstring& recipients, const EmailPlaceholders&)> sendMail;
+  // The sockets the metrics endpoint listens on; null: the system's.
+  ISocketApi* sockets = nullptr;
 };
 
 // The default way to send: a sender thread whose outcome goes to the service's log.
@@ -64,7 +67,8 @@ class ServiceMonitor : private ITickHooks {
   bool StartUp();
   // One tick (the worker's one-second wait timed out).
   void Tick();
-  // Final records written, the log and the rate files closed, the list released.
+  // The metrics endpoint stopped, final records written, the log and the rate files
+  // closed, the list released.
   void ShutDown();
 
   const Options& options() const { return m_options; }
@@ -75,6 +79,7 @@ class ServiceMonitor : private ITickHooks {
   const PreparedRule& prepared() const { return m_prepared; }
   TrafficLog& trafficLog() { return m_log; }
   SamplingTick& tick() { return m_tick; }
+  MetricsEndpoint& metrics() { return m_metrics; }
 
  private:
   void WriteTodayRecords(const LocalTime& date) override;
@@ -86,6 +91,11 @@ class ServiceMonitor : private ITickHooks {
   void PrepareNotification();
   void CheckNotification();
   void RunScheduler();
+  // The metrics endpoint (MetricsEnabled): started once the log is the service's, fed after
+  // every tick.
+  void StartMetrics();
+  void PublishMetrics(const LocalTime& now);
+  Period QuotaPeriod() const;
 
   ServiceDeps m_deps;
   Options m_options;
@@ -96,6 +106,10 @@ class ServiceMonitor : private ITickHooks {
   TrafficLog m_log;
   SamplingTick m_tick;
   PreparedRule m_prepared;
+  // The rule as it was armed at start-up; it stays on the endpoint after its one alert.
+  bool m_quotaRule = false;
+  QuotaFiring m_quotaFiring;
+  MetricsEndpoint m_metrics;
 };
 
 }  // namespace vantrel

@@ -21,6 +21,7 @@
 #include "settings/options.h"
 #include "settings/settings_keys.h"
 #include "tests/support/fakes.h"
+#include "tests/e2e/service_helpers.h"
 #include "tests/unit/notify/fake_smtp_server.h"
 #include "notify/email_settings.h"
 #include "settings/notification_rule.h"
@@ -28,101 +29,6 @@
 
 namespace vantrel {
 namespace {
-
-constexpr SettingsRoot kMachine = SettingsRoot::LocalMachine;
-
-// The build's program, seen from Wine through the Z: drive.
-std::wstring BuiltServiceExe() {
-  std::wstring p = AsciiToWide(VANTREL_SERVICE_EXE);
-  for (auto& c : p)
-    if (c == L'/') c = L'\\';
-  return p.size() > 1 && p[1] == L':' ? p : L"Z:" + p;
-}
-
-// Text-mode output (the console, the service's log) writes each "\n" as CR LF.
-std::string WithLf(const std::string& text) {
-  std::string lf;
-  for (size_t i = 0; i < text.size(); ++i)
-    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf.push_back(text[i]);
-  return lf;
-}
-
-// Runs a command line and returns its standard output with CR LF read as LF; waits at
-// most 60 seconds.
-std::string RunCommand(const std::wstring& commandLine, DWORD* exitCode = nullptr) {
-  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  CreatePipe(&readEnd, &writeEnd, &sa, 0);
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = writeEnd;
-  si.hStdError = writeEnd;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = commandLine;
-  BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
-  CloseHandle(writeEnd);
-  std::string out;
-  if (ok) {
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-    WaitForSingleObject(pi.hProcess, 60000);
-    if (exitCode) GetExitCodeProcess(pi.hProcess, exitCode);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  }
-  CloseHandle(readEnd);
-  return WithLf(out);
-}
-
-DWORD ServiceState() {
-  SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (!scm) return 0;
-  DWORD state = 0;
-  if (SC_HANDLE svc = OpenServiceW(scm, L"VantrelService", SERVICE_QUERY_STATUS)) {
-    SERVICE_STATUS st{};
-    if (QueryServiceStatus(svc, &st)) state = st.dwCurrentState;
-    CloseServiceHandle(svc);
-  }
-  CloseServiceHandle(scm);
-  return state;
-}
-
-template <typename Pred>
-bool WaitFor(Pred pred, int seconds) {
-  for (int i = 0; i < seconds * 10; ++i) {
-    if (pred()) return true;
-    Sleep(100);
-  }
-  return pred();
-}
-
-std::string ReadText(const std::wstring& path) { return test::ReadFileBytes(path); }
-
-class ServiceEndToEnd : public ::testing::Test {
- protected:
-  void SetUp() override {
-    m_exe = m_dir.File(L"VantrelService.exe");
-    ASSERT_TRUE(CopyFileW(BuiltServiceExe().c_str(), m_exe.c_str(), FALSE)) << WideToAnsi(BuiltServiceExe());
-    RunCommand(L"\"" + m_exe + L"\" /uninstall");  // a leftover of an earlier run
-    m_store.DeleteTree(kMachine, L"Software\\Orlix Systems\\Vantrel");
-  }
-  void TearDown() override {
-    if (ServiceState() == SERVICE_RUNNING) RunCommand(L"net stop VantrelService");
-    WaitFor([] { return ServiceState() != SERVICE_RUNNING && ServiceState() != SERVICE_STOP_PENDING; }, 30);
-    RunCommand(L"\"" + m_exe + L"\" /uninstall");
-    m_store.DeleteTree(kMachine, L"Software\\Orlix Systems\\Vantrel");
-  }
-  std::string Log() { return WithLf(ReadText(m_dir.File(L"vantrelservice.log"))); }
-  bool LogHas(const std::string& text) { return Log().find(text) != std::string::npos; }
-
-  test::TempDir m_dir;
-  RegistryStore m_store;
-  std::wstring m_exe;
-};
 
 TEST_F(ServiceEndToEnd, TheCommandLineAcceptsOnlySlashInstallAndSlashUninstall) {
   for (const wchar_t* args : {L"install", L"-install", L"/install extra", L"/setup", L"/"}) {

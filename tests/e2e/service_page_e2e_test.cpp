@@ -34,6 +34,7 @@ constexpr DWORD kEffectTimeoutMs = 20000;
 // An apply that installs, starts, stops or removes the service blocks the program meanwhile.
 constexpr DWORD kScmTimeoutMs = 90000;
 constexpr UINT kExit = 32795;
+constexpr int kServicePageIndex = 4;  // General, Graph & Text, Adapters, Notification, Service
 constexpr int kApplyButton = 0x3021;
 constexpr int kEnable = 1152, kConsole = 1187, kJobs = 1183, kAdd = 1184, kRemove = 1186;
 constexpr int kJobType = 1178, kJobAdapter = 1043, kJobInterval = 1179, kJobFile = 1181;
@@ -158,14 +159,12 @@ class ServicePageTest : public ::testing::Test {
     return main;
   }
 
-  // F2, then the last tab (the Service page); the page window.
+  // F2, then the fifth tab (the Service page); the page window.
   HWND OpenServicePage() {
     PressKey(main, VK_F2);
     sheet = WaitForWindow(program.ProcessId(), L"#32770", kSheetCaption, kEffectTimeoutMs);
     if (!sheet) return nullptr;
-    HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
-    int last = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0)) - 1;
-    SheetSelectPage(sheet, last);
+    SheetSelectPage(sheet, kServicePageIndex);
     HWND page = nullptr;
     WaitUntil([&] { return (page = SheetPageWithControl(sheet, kConsole)) != nullptr && IsWindowVisible(page); },
               kEffectTimeoutMs);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command with a host adapter that the test can send traffic through without anything
 # leaving the machine: a veth pair whose far end lives in a network namespace of its own.
-# The command finds the near end by its address and the peer address in VANTREL_E2E_PEER.
+# The command finds the near end by its address and the peer address in VANTREL_E2E_PEER;
+# VANTREL_E2E_NETNS names the namespace, for a helper that answers from the far end.
 set -euo pipefail
 # One pair at a time on this machine: every pair uses the same addresses (and the tests inside
 # use port 25), so runs from other checkouts wait here for their turn.
@@ -27,5 +28,5 @@ ip link set "$near" up
 ip netns exec "$ns" ip addr add 10.213.77.2/30 dev "$far"
 ip netns exec "$ns" ip link set "$far" up
 ip netns exec "$ns" ip link set lo up
-export VANTREL_E2E_NEAR=10.213.77.1 VANTREL_E2E_PEER=10.213.77.2
+export VANTREL_E2E_NEAR=10.213.77.1 VANTREL_E2E_PEER=10.213.77.2 VANTREL_E2E_NETNS=$ns
 "$@"

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/memory_settings_store.h"
+#include "platform/socket.h"
 #include "platform/text.h"
 #include "service/core/report_jobs.h"
 #include "settings/settings_keys.h"
@@ -267,6 +268,78 @@ TEST_F(ServiceMonitorTest, RecordsRatesOnlyWhenTheServiceIsSetToAndAbsentAdapter
   Tick(*off, 2);
   off->ShutDown();
   EXPECT_FALSE(SystemFileSystem().Exists(m_dir.File(L"all.csv")));
+}
+
+// GET over loopback: the whole answer, read until the server closes (at most 8 seconds).
+std::string HttpGet(uint16_t port, const std::string& path) {
+  uint32_t loopback = 0;
+  SystemSocketApi().Resolve("127.0.0.1", &loopback);
+  std::unique_ptr<ITcpSocket> s = SystemSocketApi().Connect(loopback, port, 5000);
+  if (!s) return std::string();
+  std::string request = "GET " + path + " HTTP/1.1\r\n\r\n";
+  size_t sent = 0;
+  s->Send(request.data(), request.size(), 5000, &sent);
+  std::string answer;
+  char buf[4096];
+  size_t got = 0;
+  while (s->Receive(buf, sizeof buf, 8000, &got) == SocketResult::Ok) answer.append(buf, got);
+  return answer;
+}
+
+TEST_F(ServiceMonitorTest, ServesEachSecondsFiguresAndCountsOnWhenThePortIsTaken) {
+  // A port that is free now, and the rule of a kilobyte a week that fires on the traffic.
+  ListenResult r;
+  uint32_t loopback = 0;
+  SystemSocketApi().Resolve("127.0.0.1", &loopback);
+  uint16_t port = SystemSocketApi().Listen(loopback, 0, &r)->Port();
+  Enable(1);
+  WriteDword(m_store, kMachine, keys::kOptions, L"MetricsEnabled", 1);
+  WriteDword(m_store, kMachine, keys::kOptions, L"MetricsPort", port);
+  NotificationRule rule;
+  rule.kind = 100;
+  rule.number = L"1";
+  rule.unit = 1;
+  auto blob = SerializeNotificationRule(rule);
+  WriteBinary(m_store, kMachine, keys::kOptions, L"NotificationEx2U", blob.data(), blob.size());
+  WriteDword(m_store, kMachine, keys::kOptions, L"NotificationEnabled", 1);
+  auto m = Make();
+  ASSERT_TRUE(m->StartUp());
+  ASSERT_TRUE(m->metrics().Serving());
+  Tick(*m, 1);
+  m_source.Move(1, 5000, 700);
+  Tick(*m, 1);
+  m_source.Move(1, 1000, 0);
+  Tick(*m, 1);
+
+  std::string answer = HttpGet(port, "/metrics");
+  EXPECT_EQ(answer.rfind("HTTP/1.1 200 OK\r\nContent-Type: text/plain; version=0.0.4; charset=utf-8\r\n", 0), 0u)
+      << answer;
+  const std::string lan = R"({kind="adapter",adapter="LAN card",id="{LAN-ADAPTER-0000}"})";
+  const std::string all = R"({kind="all",adapter="All Connections",id=""})";
+  const std::string week = R"({kind="all",adapter="All Connections",id="",period="week"})";
+  const std::string quota = R"({kind="all",adapter="All Connections",id="",direction="receive",period="week"})";
+  for (const std::string& line :
+       {"vantrel_receive_bytes_total" + lan + " 6000\n", "vantrel_transmit_bytes_total" + lan + " 700\n",
+        "vantrel_receive_bytes_total" + all + " 6000\n", "vantrel_receive_bytes_per_second" + lan + " 1000\n",
+        "vantrel_transmit_bytes_per_second" + all + " 0\n", "vantrel_today_receive_bytes" + all + " 6000\n",
+        "vantrel_period_receive_bytes" + week + " 6000\n",
+        std::string(R"(vantrel_build_info{version="3.6",build="437",program="service"} 1)") + "\n",
+        "vantrel_quota_used_bytes" + quota + " 6000\n", "vantrel_quota_exceeded" + quota + " 1\n"})
+    EXPECT_NE(answer.find("\n" + line), std::string::npos) << line << answer;
+  EXPECT_EQ(m_log.Count("Bandwidth usage exceeds limit."), 1);
+
+  // A second service finds the port taken: it says so and counts on without the endpoint.
+  m->ShutDown();
+  auto holder = SystemSocketApi().Listen(loopback, port, &r);
+  ASSERT_TRUE(holder);
+  auto second = Make();
+  ASSERT_TRUE(second->StartUp());
+  EXPECT_EQ(m_log.Count("Metrics: port " + std::to_string(port) + " is in use."), 1);
+  EXPECT_FALSE(second->metrics().Serving());
+  m_source.Move(1, 300, 0);
+  Tick(*second, 2);
+  EXPECT_EQ(second->list().All().todayDown, 6300u);
+  second->ShutDown();
 }
 
 }  // namespace

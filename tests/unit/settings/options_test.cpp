@@ -78,6 +78,45 @@ TEST_F(OptionsTest, RangeRulesReplaceValuesOutsideTheirRange) {
   EXPECT_EQ(o.weekStartDay, 6u);
 }
 
+TEST_F(OptionsTest, MetricsValuesOutsideTheirRangeReadAsDefaultsAndNeverWidenAccess) {
+  Options o = Load();
+  EXPECT_EQ(o.metricsEnabled, 0u);
+  EXPECT_EQ(o.metricsPort, 9713u);
+  EXPECT_EQ(o.metricsRemote, 0u);
+  EXPECT_EQ(o.metricsAllow, L"");
+
+  Put(L"MetricsEnabled", 1);
+  Put(L"MetricsPort", 65535);
+  Put(L"MetricsRemote", 1);
+  m_store.WriteValue(kUser, keys::kOptions, L"MetricsAllow", StringValue(L" 192.168.1.0/24, 10.0.0.7 "));
+  o = Load();
+  EXPECT_EQ(o.metricsEnabled, 1u);
+  EXPECT_EQ(o.metricsPort, 65535u);
+  EXPECT_EQ(o.metricsRemote, 1u);
+  EXPECT_EQ(o.metricsAllow, L" 192.168.1.0/24, 10.0.0.7 ");
+
+  Put(L"MetricsEnabled", 2);
+  Put(L"MetricsPort", 65536);
+  o = Load();
+  EXPECT_EQ(o.metricsEnabled, 0u);
+  EXPECT_EQ(o.metricsPort, 9713u);
+  Put(L"MetricsPort", 0);
+  EXPECT_EQ(Load().metricsPort, 9713u);
+
+  // A damaged allow list must not open the port to everyone: remote access goes off too.
+  for (const StoredValue& bad : {StringValue(L"192.168.1.0/24, 192.168.1.300"), DwordValue(7),
+                                 StringValue(L"10.0.0.1," + std::wstring(5000, L' '))}) {
+    Put(L"MetricsRemote", 1);
+    m_store.WriteValue(kUser, keys::kOptions, L"MetricsAllow", bad);
+    o = Load();
+    EXPECT_EQ(o.metricsRemote, 0u);
+    EXPECT_EQ(o.metricsAllow, L"");
+  }
+  Put(L"MetricsRemote", 3);
+  m_store.WriteValue(kUser, keys::kOptions, L"MetricsAllow", StringValue(L"10.0.0.1"));
+  EXPECT_EQ(Load().metricsRemote, 0u);
+}
+
 TEST_F(OptionsTest, GraphAndTextBothOffReadAsBothOn) {
   Put(L"DisplayGraph", 0);
   Put(L"DisplayText", 0);
@@ -158,7 +197,8 @@ TEST_F(OptionsTest, EachSaveGroupWritesExactlyItsValues) {
       {kGroupGeneral,
        {L"WeekStartDay", L"MonthStartDay", L"RateViewMargins", L"TransparentPercent", L"StartMinimized",
         L"StartWithWindows", L"HotkeyEnabled", L"HotkeyChar", L"DateFormat", L"SemiTransparent",
-        L"EnableClickThrough", L"ShowIPInTitle", L"AlwaysOnTop", L"ShowCaption", L"DisplayUnitByte"}},
+        L"EnableClickThrough", L"ShowIPInTitle", L"AlwaysOnTop", L"ShowCaption", L"DisplayUnitByte",
+        L"MetricsEnabled", L"MetricsPort", L"MetricsRemote", L"MetricsAllow"}},
   };
   for (const Case& c : cases) {
     MemorySettingsStore store;
@@ -230,6 +270,10 @@ TEST_F(OptionsTest, TheServiceReadsOnlyItsSubsetFromTheMachineHive) {
   WriteDword(m_store, kMachine, keys::kOptions, L"SumLastDays", 7);
   WriteDword(m_store, kMachine, keys::kOptions, L"PulseWidth", 9);
   WriteDword(m_store, kUser, keys::kOptions, L"DateFormat", 34);
+  WriteDword(m_store, kMachine, keys::kOptions, L"MetricsEnabled", 1);
+  WriteDword(m_store, kMachine, keys::kOptions, L"MetricsPort", 19100);
+  WriteDword(m_store, kMachine, keys::kOptions, L"MetricsRemote", 1);
+  WriteString(m_store, kMachine, keys::kOptions, L"MetricsAllow", L"10.1.0.0/16");
   Options o = DefaultOptions(true);
   LoadServiceOptions(m_store, &o);
   EXPECT_EQ(o.weekStartDay, 0u);
@@ -237,6 +281,10 @@ TEST_F(OptionsTest, TheServiceReadsOnlyItsSubsetFromTheMachineHive) {
   EXPECT_EQ(o.dateFormat, 85u);
   EXPECT_EQ(o.sumLastDays, 7);
   EXPECT_EQ(o.pulseWidth, 3u);
+  EXPECT_EQ(o.metricsEnabled, 1u);
+  EXPECT_EQ(o.metricsPort, 19100u);
+  EXPECT_EQ(o.metricsRemote, 1u);
+  EXPECT_EQ(o.metricsAllow, L"10.1.0.0/16");
 }
 
 TEST_F(OptionsTest, StartWithWindowsFollowsTheRunValue) {

@@ -29,6 +29,7 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   // workDir: the program's current folder (its file dialogues open there); none keeps ours.
+  // False while an earlier start of this object still runs.
   bool Start(const std::wstring& exePath, const wchar_t* workDir = nullptr);
   bool Running() const;
   // Waits for the program to end by itself; true when it did within the time.
@@ -65,6 +66,7 @@ bool PostCommand(HWND hwnd, UINT id);
 bool ReadDword(const std::wstring& key, const std::wstring& name, uint32_t* value);
 bool ReadBinary(const std::wstring& key, const std::wstring& name, std::vector<uint8_t>* value);
 bool WriteDword(const std::wstring& key, const std::wstring& name, uint32_t value);
+bool WriteBinary(const std::wstring& key, const std::wstring& name, const std::vector<uint8_t>& value);
 bool WriteString(const std::wstring& key, const std::wstring& name, const std::wstring& value);
 bool ReadString(const std::wstring& key, const std::wstring& name, std::wstring* value);
 bool DeleteTree(const std::wstring& key);

@@ -30,8 +30,10 @@ TEST(ChartLayout, BarsShareThePlotWithGapsAndLabelsNeverRunIntoEachOther) {
       EXPECT_EQ(l.slots.front().left, l.plot.left);
       EXPECT_EQ(l.slots.back().right, l.plot.right);
       for (size_t i = 0; i < n; ++i) {
-        if (i > 0) EXPECT_EQ(l.slots[i].left, l.slots[i - 1].right);
-        EXPECT_GT(l.bars[i].left, l.slots[i].left - 1);
+        if (i > 0) {
+          EXPECT_EQ(l.slots[i].left, l.slots[i - 1].right);
+        }
+        EXPECT_GE(l.bars[i].left, l.slots[i].left);
         EXPECT_LT(l.bars[i].right, l.slots[i].right);
         EXPECT_GT(l.bars[i].Width(), 0);
       }

@@ -83,6 +83,9 @@ void VisitGroup(uint32_t group, Options& o, V& v) {
     case kGroupSumLastDays:
       v.Dword(L"SumLastDays", o.sumLastDays);
       break;
+    case kGroupReportChart:
+      v.Dword(L"ReportChartRange", o.reportChartRange);
+      break;
     case kGroupGeneral:
       v.Dword(L"WeekStartDay", o.weekStartDay);
       v.Dword(L"MonthStartDay", o.monthStartDay);
@@ -124,9 +127,9 @@ void VisitGroup(uint32_t group, Options& o, V& v) {
   }
 }
 
-constexpr uint32_t kGroupOrder[] = {kGroupHandle,      kGroupDisplay, kGroupColours,   kGroupFonts,
-                                    kGroupNotification, kGroupWindow, kGroupTray,      kGroupSumLastDays,
-                                    kGroupGeneral,      kGroupNextAlert, kGroupStyle};
+constexpr uint32_t kGroupOrder[] = {kGroupHandle,      kGroupDisplay,   kGroupColours, kGroupFonts,
+                                    kGroupNotification, kGroupWindow,    kGroupTray,    kGroupSumLastDays,
+                                    kGroupGeneral,      kGroupNextAlert, kGroupStyle,   kGroupReportChart};
 
 class Loader {
  public:
@@ -241,6 +244,7 @@ void ApplyRangeRules(Options& o, const Loader& loaded) {
   if (o.rateViewMargins < 0) o.rateViewMargins = 2;
   if (o.nextAlertType > 1) o.nextAlertType = 0;
   if (o.nextAlertMin < 1) o.nextAlertMin = 1;
+  if (o.reportChartRange > 2) o.reportChartRange = 0;
   if (o.displayText == 0 && o.displayGraph == 0) o.displayText = o.displayGraph = 1;
   if (o.metricsEnabled > 1) o.metricsEnabled = 0;
   if (o.metricsPort < 1 || o.metricsPort > 65535) o.metricsPort = kDefaultMetricsPort;

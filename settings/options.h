@@ -21,6 +21,7 @@ enum SaveGroup : uint32_t {
   kGroupWindow = 0x400,
   kGroupTray = 0x800,
   kGroupSumLastDays = 0x4000,
+  kGroupReportChart = 0x8000,
   kGroupGeneral = 0x200000,
   kGroupNextAlert = 0x800000,
   kGroupStyle = 0x2000000,
@@ -29,7 +30,7 @@ enum SaveGroup : uint32_t {
 constexpr uint32_t kMachineGroups = kGroupNotification | kGroupSumLastDays | kGroupGeneral;
 constexpr uint32_t kAllGroups = kGroupHandle | kGroupDisplay | kGroupColours | kGroupFonts | kGroupNotification |
                                 kGroupWindow | kGroupTray | kGroupSumLastDays | kGroupGeneral | kGroupNextAlert |
-                                kGroupStyle;
+                                kGroupStyle | kGroupReportChart;
 
 // MetricsPort when it is missing or outside 1..65535.
 constexpr uint32_t kDefaultMetricsPort = 9713;
@@ -63,6 +64,8 @@ struct Options {
   int32_t rateViewMargins = 2;
   // SumLastDays
   int32_t sumLastDays = 30;
+  // ReportChart: the Traffic Reports chart's range, 0 last 31 days, 1 last 26 weeks, 2 last 24 months
+  uint32_t reportChartRange = 0;
   // NextAlert
   uint32_t nextAlertType = 0;
   int32_t nextAlertMin = 5;

@@ -1,12 +1,13 @@
 #pragma once
-// Resource and control ids of the Traffic Reports window: its four pages and the controls the
+// Resource and control ids of the Traffic Reports window: its five pages and the controls the
 // sheet adds beside its Close button. Plain macros for the resource compiler and the code.
 
-// Pages, in the order of their tabs: summary, daily, weekly, monthly.
+// Pages, in the order of their tabs: summary, daily, weekly, monthly, chart.
 #define IDD_SUM_DAILY 212
 #define IDD_SUM_MONTHLY 213
 #define IDD_SUM_SUMMARY 214
 #define IDD_SUM_WEEKLY 215
+#define IDD_SUM_CHART 223
 
 // The sheet's own controls.
 #define IDC_REPORT_CLEAR 105
@@ -47,3 +48,11 @@
 #define IDC_LAST_DAYS_SPIN 1135
 #define IDC_LOG_BACKUP 1193
 #define IDC_LOG_RESTORE 1194
+
+// Chart page: the range choice, the chart (a placeholder the page replaces with the chart
+// window) and the line under it.
+#define IDC_CHART_VIEW 1320
+#define IDC_CHART_DAYS 1321
+#define IDC_CHART_WEEKS 1322
+#define IDC_CHART_MONTHS 1323
+#define IDC_CHART_OUTLOOK 1324

@@ -26,6 +26,11 @@ void CMainDlg::OpenTrafficReports() {
   s.openLogPath = m_log.Path();
   s.lastDays = m_options.sumLastDays;
   s.startPage = m_reportsPage;
+  s.chartRange = m_options.reportChartRange;
+  s.downColor = m_options.downColor;
+  s.upColor = m_options.upColor;
+  s.notificationEnabled = m_options.notificationEnabled != 0;
+  s.notificationRule = m_options.notification;
 
   CSummarySheet sheet(m_instance, m_hwnd, m_icon, s);
   sheet.Run();
@@ -34,6 +39,10 @@ void CMainDlg::OpenTrafficReports() {
   m_reportsPage = sheet.PageIndex();
   m_options.sumLastDays = sheet.LastDays();
   SaveOptionGroups(kGroupSumLastDays, true);
+  if (sheet.ChartRangeValue() != m_options.reportChartRange) {
+    m_options.reportChartRange = sheet.ChartRangeValue();
+    SaveOptionGroups(kGroupReportChart, false);
+  }
   // The open log stays as it is: a new path takes effect at the next start.
   if (!EqualsIgnoreCase(sheet.LogPath(), m_log.StoredPath())) m_log.ChangeLogPath(sheet.LogPath());
 }

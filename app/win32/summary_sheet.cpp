@@ -35,7 +35,8 @@ CSummarySheet::CSummarySheet(HINSTANCE instance, HWND mainWindow, HICON icon, co
       m_summary(instance, *this, settings.lastDays),
       m_daily(instance, *this),
       m_weekly(instance, *this),
-      m_monthly(instance, *this) {
+      m_monthly(instance, *this),
+      m_chart(instance, *this, ChartRangeFromValue(settings.chartRange)) {
   if (settings.adapters) {
     for (const AdapterEntry& e : *settings.adapters) {
       m_items.push_back(ReportAdapter{e.kind, e.id});
@@ -52,6 +53,7 @@ CSummarySheet::CSummarySheet(HINSTANCE instance, HWND mainWindow, HICON icon, co
   AddPage(&m_daily);
   AddPage(&m_weekly);
   AddPage(&m_monthly);
+  AddPage(&m_chart);
   SetCaption(ReportsCaption(m_adapterName));
   SetIcon(icon);
   SetStartPage(settings.startPage);

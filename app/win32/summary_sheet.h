@@ -1,15 +1,17 @@
 #pragma once
 // CSummarySheet: the Traffic Reports window, a modal property sheet with the summary, daily,
-// weekly and monthly reports of one adapter chosen in its drop-down list. It reads the main
-// window's open traffic log and live totals, exports the page in front, asks the main window
-// to clear the history, and lets the user choose, back up or restore the log file. The main
-// window reads back the adapter, the page, N and the log path when it closes.
+// weekly and monthly reports and the chart of one adapter chosen in its drop-down list. It
+// reads the main window's open traffic log and live totals, exports the page in front, asks
+// the main window to clear the history, and lets the user choose, back up or restore the log
+// file. The main window reads back the adapter, the page, N, the chart's range and the log
+// path when it closes.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "app/logic/summary_sheet_logic.h"
+#include "app/win32/sum_chart_page.h"
 #include "app/win32/sum_list_page.h"
 #include "app/win32/sum_summary_page.h"
 #include "engine/adapter_entry.h"
@@ -34,6 +36,12 @@ struct SummarySheetSettings {
   std::wstring openLogPath;                 // the log open until the next start: backed up, restored beside
   int lastDays = 30;                        // SumLastDays
   int startPage = 0;                        // the page in front when it last closed
+  // The chart page: its range (ReportChartRange), the graph's colours and the notification rule.
+  uint32_t chartRange = kDefaultChartRange;
+  uint32_t downColor = 0x0000FF;            // DownColor, 0x00BBGGRR
+  uint32_t upColor = 0x00CC00;              // UpColor
+  bool notificationEnabled = false;
+  NotificationRule notificationRule;
 };
 
 class CSummarySheet : public ui::CPropertySheet {
@@ -48,6 +56,7 @@ class CSummarySheet : public ui::CPropertySheet {
   int PageIndex() const { return LastActivePageIndex(); }
   int LastDays() const { return m_summary.LastDays(); }
   const std::wstring& LogPath() const { return m_logPath; }
+  uint32_t ChartRangeValue() const { return static_cast<uint32_t>(m_chart.Range()); }
 
   // For the pages.
   const SummarySheetSettings& Settings() const { return m_settings; }
@@ -84,6 +93,7 @@ class CSummarySheet : public ui::CPropertySheet {
   CSumDailyPage m_daily;
   CSumWeeklyPage m_weekly;
   CSumMonthlyPage m_monthly;
+  CSumChartPage m_chart;
   HWND m_exportButton = nullptr;
   HWND m_clearButton = nullptr;
   HWND m_adapterList = nullptr;

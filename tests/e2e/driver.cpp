@@ -1,5 +1,6 @@
 #include "tests/e2e/driver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -28,7 +29,12 @@ Program::~Program() {
 }
 
 bool Program::Start(const std::wstring& exePath, const wchar_t* workDir) {
-  if (m_process) return false;
+  if (m_process) {
+    // Once the earlier run has ended the object can start the program again.
+    if (Running()) return false;
+    CloseHandle(m_process);
+    m_process = nullptr;
+  }
   std::wstring cmd = L"\"" + exePath + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof(si);
@@ -142,11 +148,14 @@ void AnswerMessageBox(HWND box, int answer) { PostMessageW(box, WM_COMMAND, MAKE
 
 std::wstring WindowText(HWND hwnd) {
   // WM_GETTEXT with a time-out: a hung window must not hang the test.
-  wchar_t buf[1024] = {};
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
+  std::vector<wchar_t> buf(static_cast<size_t>(length) + 1024, L'\0');
   DWORD_PTR got = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, &got))
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000,
+                           &got))
     return {};
-  return std::wstring(buf, got);
+  return std::wstring(buf.data(), std::min<size_t>(got, buf.size() - 1));
 }
 
 std::wstring ClassName(HWND hwnd) {

@@ -29,6 +29,7 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   // workDir: the program's current folder (its file dialogues open there); none keeps ours.
+  // False while an earlier start of this object still runs.
   bool Start(const std::wstring& exePath, const wchar_t* workDir = nullptr);
   bool Running() const;
   // Waits for the program to end by itself; true when it did within the time.

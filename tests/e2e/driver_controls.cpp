@@ -247,6 +247,36 @@ bool SheetSelectPage(HWND sheet, int index) {
   return sheet && PostMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0) != FALSE;
 }
 
+std::vector<std::wstring> SheetTabTexts(HWND sheet) {
+  std::vector<std::wstring> texts;
+  LRESULT tab = 0, count = 0;
+  if (!sheet || !SendWithTimeout(sheet, PSM_GETTABCONTROL, 0, 0, &tab) || !tab) return texts;
+  HWND tabs = reinterpret_cast<HWND>(tab);
+  if (!SendWithTimeout(tabs, TCM_GETITEMCOUNT, 0, 0, &count)) return texts;
+  constexpr size_t kChars = 256;
+  const size_t textAt = (sizeof(TCITEMW) + 15) / 16 * 16;
+  for (LRESULT i = 0; i < count; ++i) {
+    RemoteBuffer buf(tabs, textAt + kChars * sizeof(wchar_t));
+    if (!buf.ok()) return texts;
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = reinterpret_cast<LPWSTR>(buf.at(textAt));
+    item.cchTextMax = static_cast<int>(kChars);
+    wchar_t zero = 0;
+    if (!buf.Write(0, &item, sizeof item) || !buf.Write(textAt, &zero, sizeof zero)) return texts;
+    if (!SendWithTimeout(tabs, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf.at(0)))) {
+      buf.KeepAfterTimeout();
+      return texts;
+    }
+    std::wstring text(kChars, L'\0');
+    if (!buf.Read(textAt, text.data(), kChars * sizeof(wchar_t))) return texts;
+    text.back() = 0;
+    text.resize(wcslen(text.c_str()));
+    texts.push_back(std::move(text));
+  }
+  return texts;
+}
+
 HWND SheetPageWithControl(HWND sheet, int controlId) {
   for (HWND child : ChildWindows(sheet))
     if (GetParent(child) == sheet && ClassName(child) == L"#32770" && GetDlgItem(child, controlId)) return child;

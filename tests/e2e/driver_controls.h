@@ -51,6 +51,8 @@ bool ListViewClickHeader(HWND list, int column);
 // Property sheets: the page window in front, and a tab chosen as the user would.
 HWND SheetCurrentPage(HWND sheet);
 bool SheetSelectPage(HWND sheet, int index);
+// The texts of the sheet's tabs, in order.
+std::vector<std::wstring> SheetTabTexts(HWND sheet);
 // The page window (a child of the sheet) that holds a control with this id, or null.
 HWND SheetPageWithControl(HWND sheet, int controlId);
 

@@ -4,6 +4,8 @@
 // show, the files it writes and the registry. The expected reports are computed here from the
 // crafted log with the report builders. Every wait is bounded and event-based.
 #include <gtest/gtest.h>
+#include <objbase.h>
+#include <wincodec.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,10 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/formatters.h"
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "reports/report_export.h"
 #include "reports/report_tables.h"
+#include "reports/traffic_chart.h"
 #include "settings/notification_rule.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/driver_controls.h"
@@ -44,6 +48,7 @@ constexpr int kAdapterList = 1043, kExportButton = 106, kClearButton = 105, kRep
               kChangeButton = 1115, kBackupButton = 1193, kRestoreButton = 1194;
 constexpr int kSummaryCells[kSummaryRows][3] = {{1062, 1063, 1064}, {1065, 1066, 1067}, {1068, 1069, 1070},
                                                 {1071, 1072, 1073}, {1277, 1278, 1279}, {1074, 1075, 1076}};
+constexpr int kChartView = 1320, kChartDays = 1321, kChartWeeks = 1322, kChartMonths = 1323, kChartOutlook = 1324;
 constexpr int kRecordList = 1088, kRecordFile = 1089, kRecordCheck = 1091, kRecordInterval = 1093;
 
 constexpr int kWeekStart = 1;   // Monday
@@ -189,6 +194,66 @@ class Expected {
   std::unique_ptr<IFile> m_file;
 };
 
+// A PNG file's pixels (0x00RRGGBB, top row first) through the system's decoder.
+bool ReadPng(const std::wstring& path, int* width, int* height, std::vector<uint32_t>* pixels) {
+  HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  bool ok = false;
+  IWICImagingFactory* factory = nullptr;
+  IWICBitmapDecoder* decoder = nullptr;
+  IWICBitmapFrameDecode* frame = nullptr;
+  IWICFormatConverter* converter = nullptr;
+  UINT w = 0, h = 0;
+  if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                 reinterpret_cast<void**>(&factory))) &&
+      SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                   &decoder)) &&
+      SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(&w, &h)) &&
+      SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+      SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0,
+                                      WICBitmapPaletteTypeCustom))) {
+    pixels->assign(static_cast<size_t>(w) * h, 0);
+    ok = SUCCEEDED(converter->CopyPixels(nullptr, w * 4, w * h * 4, reinterpret_cast<BYTE*>(pixels->data())));
+    for (auto& px : *pixels) px &= 0x00FFFFFF;
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+  }
+  for (IUnknown* object : std::initializer_list<IUnknown*>{converter, frame, decoder, factory})
+    if (object) object->Release();
+  if (SUCCEEDED(com)) CoUninitialize();
+  return ok;
+}
+
+size_t PixelsOf(const std::vector<uint32_t>& pixels, COLORREF colour) {
+  const uint32_t rgb = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+  return static_cast<size_t>(std::count(pixels.begin(), pixels.end(), rgb));
+}
+
+std::vector<std::wstring> Lines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  size_t at = 0;
+  while (!text.empty()) {
+    size_t end = text.find(L"\r\n", at);
+    lines.push_back(text.substr(at, end == std::wstring::npos ? std::wstring::npos : end - at));
+    if (end == std::wstring::npos) break;
+    at = end + 2;
+  }
+  return lines;
+}
+
+NotificationRule OfficeRule(int period, int direction, int days) {
+  NotificationRule rule;
+  rule.kind = static_cast<int32_t>(kKindAdapter);
+  rule.id = kOffice.id;
+  rule.number = L"100";
+  rule.unit = 2;  // MB: above anything the crafted history holds, so the alert stays quiet
+  rule.direction = direction;
+  rule.period = period;
+  rule.days = days;
+  return rule;
+}
+
+std::wstring Bytes(uint64_t n) { return FormatByteCount(static_cast<int64_t>(n), true); }
+
 class ReportsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -285,6 +350,7 @@ class ReportsTest : public ::testing::Test {
   HWND DailyPage(HWND sheet) { return PageWith(sheet, kReportList, kWeekLabel, kMonthLabel); }
   HWND WeeklyPage(HWND sheet) { return PageWith(sheet, kWeekLabel); }
   HWND MonthlyPage(HWND sheet) { return PageWith(sheet, kMonthLabel); }
+  HWND ChartPage(HWND sheet) { return PageWith(sheet, kChartView); }
 
  protected:
   // Brings a page to the front and waits until it is the one in front.
@@ -321,6 +387,69 @@ class ReportsTest : public ::testing::Test {
     // The page paints after it is brought to the front: give it the moment a person would.
     Sleep(300);
     if (CaptureWindow(window, &shot)) shot.SaveBmp(g_artifactDir + L"\\" + name);
+  }
+
+  // F3, the adapter chosen and the chart page brought to the front.
+  HWND OpenChart(HWND main, HWND* sheetOut) {
+    PressKey(main, VK_F3);
+    const DWORD pid = program.ProcessId();
+    HWND sheet = WaitForWindow(pid, L"#32770", L"Traffic Reports - [All Connections]", kStartTimeoutMs);
+    *sheetOut = sheet;
+    if (!sheet || !WaitUntil([&] { return IsWindowVisible(sheet) && SummaryPage(sheet); }, kEffectTimeoutMs))
+      return nullptr;
+    if (!SelectComboText(sheet, kAdapterList, kOffice.name)) return nullptr;
+    if (!WaitForWindow(pid, L"#32770", L"Traffic Reports - [Office LAN]", kEffectTimeoutMs)) return nullptr;
+    return ShowPage(sheet, 4, &ReportsTest::ChartPage);
+  }
+
+  // The chart as it reads out: `bars` lines, oldest first, the newest the report's current
+  // row; a bar with a row of the report shows that row's figures, any other none; and
+  // `rowsShown` of the report's rows have their bar.
+  bool ChartShowsRows(HWND page, ReportKind kind, size_t bars, size_t rowsShown) {
+    const auto rows = expected->Rows(kind, kOffice);
+    const size_t labelCell = kind == ReportKind::Daily ? 0 : 1;
+    std::wstring last;
+    bool good = WaitUntil(
+        [&] {
+          std::vector<std::wstring> lines = Lines(ControlText(page, kChartView));
+          if (lines.size() != bars) return false;
+          size_t matched = 0;
+          for (const std::wstring& line : lines) {
+            const std::wstring label = line.substr(0, line.find(L": "));
+            std::wstring figures = L"Downloaded 0 B, Uploaded 0 B, Both 0 B";
+            for (const auto& row : rows) {
+              if (row[labelCell] != label) continue;
+              figures = L"Downloaded " + row[2] + L", Uploaded " + row[3] + L", Both " + row[4];
+              ++matched;
+            }
+            if (line != label + L": " + figures) return false;
+          }
+          last = lines.back();
+          return matched == rowsShown && last.rfind(rows.front()[labelCell] + L": ", 0) == 0;
+        },
+        kEffectTimeoutMs);
+    EXPECT_TRUE(good) << "the chart reads: " << std::string(last.begin(), last.end());
+    return good;
+  }
+
+  // The line under the chart: what is used, and where the period is heading at today's pace.
+  static int64_t DaysOf(const Date& first, const Date& last) {
+    return DaysFromCivil(last.year, last.month, last.day) - DaysFromCivil(first.year, first.month, first.day) + 1;
+  }
+  static std::wstring PaceText(uint64_t used, const Period& period, const Date& today) {
+    const uint64_t projected = ProjectedTotal(used, DaysOf(period.first, today), DaysOf(period.first, period.last));
+    return L"At this pace: " + Bytes(projected) + L" by " +
+           FormatDate(period.last.year, period.last.month, period.last.day, kDateFormat) + L".";
+  }
+  static std::wstring PlainLine(uint64_t used, const Period& period, const Date& today) {
+    return L"Used " + Bytes(used) + L". " + PaceText(used, period, today);
+  }
+  // With a rule: of its amount, and what each day left may still take.
+  static std::wstring RuleLine(uint64_t used, uint64_t threshold, const Period& period, const Date& today) {
+    const int64_t daysLeft = DaysOf(today, period.last);
+    return L"Used " + Bytes(used) + L" of " + Bytes(threshold) + L" (" + std::to_wstring(used * 100 / threshold) +
+           L"%). " + PaceText(used, period, today) + L" To stay under it: " +
+           Bytes(DailyAllowance(threshold, used, daysLeft)) + L" a day.";
   }
 
   // Presses Export, saves through the dialogue and says No to opening the file; returns the
@@ -542,6 +671,144 @@ TEST_F(ReportsTest, TheEndOfTheSessionClosesAnOpenAlertBeforeTheAdaptersGo) {
   PostCommand(main, kExit);
   ASSERT_TRUE(program.WaitForExit(kStartTimeoutMs));
   EXPECT_EQ(program.ExitCode(), 0u);
+}
+
+TEST_F(ReportsTest, TheChartShowsTheReportsFiguresKeepsItsRangeAndExportsAPng) {
+  // The graph's own colours, and a stored range no version wrote: it reads as the last 31 days.
+  const COLORREF down = RGB(30, 100, 180), up = RGB(240, 160, 20);
+  ASSERT_TRUE(WriteDword(kOptionsKey, L"DownColor", down));
+  ASSERT_TRUE(WriteDword(kOptionsKey, L"UpColor", up));
+  ASSERT_TRUE(WriteDword(kOptionsKey, L"ReportChartRange", 7));
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  HWND sheet = nullptr;
+  HWND chart = OpenChart(main, &sheet);
+  ASSERT_NE(chart, nullptr) << "no chart page";
+  EXPECT_EQ(SheetTabTexts(sheet), (std::vector<std::wstring>{L"概要", L"每日", L"每周", L"每月", L"图表"}));
+  EXPECT_TRUE(IsChecked(chart, kChartDays));
+
+  // Day by day, week by week, month by month: the reports' own figures, the live row newest.
+  // The crafted history has seven of its days in the last 31 and all of them in 26 weeks.
+  EXPECT_TRUE(ChartShowsRows(chart, ReportKind::Daily, 31, 7));
+  Screenshot(sheet, L"reports-chart-days.bmp");
+  // The pointer over today's bar: the tooltip gives the day and its figures.
+  HWND view = Control(chart, kChartView);
+  RECT client{};
+  ASSERT_TRUE(GetClientRect(view, &client));
+  POINT over{client.right - 14, client.bottom - 40};
+  ASSERT_TRUE(ClientToScreen(view, &over));
+  const auto newest = expected->Rows(ReportKind::Daily, kOffice).front();
+  const std::wstring tip =
+      newest[0] + L"\r\nDownloaded: " + newest[2] + L"\r\nUploaded: " + newest[3] + L"\r\nBoth: " + newest[4];
+  // The pointer then rests: every move starts the tooltip's delay again.
+  SetCursorPos(over.x + 1, over.y);
+  SetCursorPos(over.x, over.y);
+  std::wstring seen;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        for (HWND w : TopLevelWindows(program.ProcessId(), L"tooltips_class32", nullptr)) {
+          if (!IsWindowVisible(w)) continue;
+          seen = WindowText(w);
+          if (seen == tip) return true;
+        }
+        return false;
+      },
+      kEffectTimeoutMs))
+      << "tooltip: " << std::string(seen.begin(), seen.end());
+  SetCursorPos(0, 0);
+  ASSERT_TRUE(SetCheck(chart, kChartWeeks, true));
+  EXPECT_TRUE(ChartShowsRows(chart, ReportKind::Weekly, 26, expected->Rows(ReportKind::Weekly, kOffice).size()));
+  Screenshot(sheet, L"reports-chart-weeks.bmp");
+  ASSERT_TRUE(SetCheck(chart, kChartMonths, true));
+  EXPECT_TRUE(ChartShowsRows(chart, ReportKind::Monthly, 24, expected->Rows(ReportKind::Monthly, kOffice).size()));
+  EXPECT_FALSE(IsChecked(chart, kChartDays));
+  Screenshot(sheet, L"reports-chart-months.bmp");
+  // Without a rule: this month's total and where it is heading.
+  ReportTable months = expected->Table(ReportKind::Monthly, kOffice);
+  TrafficPair month = CurrentShownTotals(months, log.live[0]);
+  const Date today{log.today.year, log.today.month, log.today.day};
+  const std::wstring line = PlainLine(static_cast<uint64_t>(month.down + month.up), months.current, today);
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(chart, kChartOutlook) == line; }, kEffectTimeoutMs))
+      << std::string(line.begin(), line.end());
+
+  // Export writes the chart as shown, in both colours, as a PNG file.
+  EXPECT_EQ(Export(sheet, L"Export Traffic Chart", WorkFile(L"chart"), -1),
+            L"Successfully export traffic chart to file '" + WorkFile(L"chart.png") +
+                L"'.\n\nDo you want to open it now?");
+  RECT shown{};
+  ASSERT_TRUE(GetClientRect(Control(chart, kChartView), &shown));
+  const std::string png = FileText(WorkFile(L"chart.png"));
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+  auto be32 = [&](size_t at) {
+    return (uint32_t(uint8_t(png[at])) << 24) | (uint32_t(uint8_t(png[at + 1])) << 16) |
+           (uint32_t(uint8_t(png[at + 2])) << 8) | uint32_t(uint8_t(png[at + 3]));
+  };
+  EXPECT_EQ(be32(16), static_cast<uint32_t>(shown.right));
+  EXPECT_EQ(be32(20), static_cast<uint32_t>(shown.bottom));
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+  ASSERT_TRUE(ReadPng(WorkFile(L"chart.png"), &width, &height, &pixels));
+  EXPECT_GT(PixelsOf(pixels, down), 100u);
+  EXPECT_GT(PixelsOf(pixels, up), 20u);
+
+  // The range chosen is kept.
+  ClickButton(sheet, IDCANCEL);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }, kEffectTimeoutMs));
+  uint32_t range = 0;
+  EXPECT_TRUE(WaitUntil([&] { return ReadDword(kOptionsKey, L"ReportChartRange", &range) && range == 2; },
+                        kEffectTimeoutMs));
+  PostCommand(main, kExit);
+  EXPECT_TRUE(program.WaitForExit(kStartTimeoutMs));
+}
+
+TEST_F(ReportsTest, TheChartShowsTheNotificationRuleAgainstItsPeriod) {
+  const Date today{log.today.year, log.today.month, log.today.day};
+  const uint64_t threshold = 100ull << 20;
+  struct Case {
+    NotificationRule rule;
+    int rangeButton;
+    const wchar_t* screenshot;
+  } cases[] = {
+      {OfficeRule(2, 1, 10), kChartDays, L"reports-chart-days-rule.bmp"},
+      {OfficeRule(0, 2, 1), kChartWeeks, L"reports-chart-weeks-rule.bmp"},
+      {OfficeRule(1, 0, 1), kChartMonths, L"reports-chart-months-rule.bmp"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rule.period);
+    std::vector<uint8_t> blob = SerializeNotificationRule(c.rule);
+    ASSERT_TRUE(WriteBinary(kOptionsKey, L"NotificationEx2U", blob));
+    ASSERT_TRUE(WriteDword(kOptionsKey, L"NotificationEnabled", 1));
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    HWND sheet = nullptr;
+    HWND chart = OpenChart(main, &sheet);
+    ASSERT_NE(chart, nullptr);
+    ASSERT_TRUE(SetCheck(chart, c.rangeButton, true));
+
+    // The used total of the rule's period, from the report of that period.
+    uint64_t used = 0;
+    Period period;
+    if (c.rule.period == 2) {
+      period = Period{AddDays(today, -(c.rule.days - 1)), today};
+      ReportTable daily = expected->Table(ReportKind::Daily, kOffice);
+      for (const ReportRow& row : daily.rows)
+        if (InPeriod(row.period.first, period)) used += static_cast<uint64_t>(row.current ? log.live[0].up : row.up);
+    } else {
+      ReportTable table = expected->Table(c.rule.period == 0 ? ReportKind::Weekly : ReportKind::Monthly, kOffice);
+      TrafficPair now = CurrentShownTotals(table, log.live[0]);
+      used = c.rule.direction == 0 ? static_cast<uint64_t>(now.down) : static_cast<uint64_t>(now.down + now.up);
+      period = table.current;
+    }
+    const std::wstring line = RuleLine(used, threshold, period, today);
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(chart, kChartOutlook) == line; }, kEffectTimeoutMs))
+        << std::string(line.begin(), line.end());
+    Screenshot(sheet, c.screenshot);
+    ClickButton(sheet, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }, kEffectTimeoutMs));
+    PostCommand(main, kExit);
+    EXPECT_TRUE(program.WaitForExit(kStartTimeoutMs));
+  }
 }
 
 // The data lines of a text rate file: those after the rule under the column header.

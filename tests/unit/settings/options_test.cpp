@@ -40,6 +40,7 @@ TEST_F(OptionsTest, MissingValuesKeepTheirDefaults) {
   EXPECT_EQ(o.displayUnitByte, 0u);
   EXPECT_EQ(o.hotkeyChar, 78u);
   EXPECT_EQ(o.sumLastDays, 30);
+  EXPECT_EQ(o.reportChartRange, 0u);
   EXPECT_EQ(o.nextAlertMin, 5);
   EXPECT_EQ(o.graphBkgColor, 0xDEDBADu);
   EXPECT_EQ(o.timeTextColor, 0x3C3C3Cu);
@@ -61,6 +62,7 @@ TEST_F(OptionsTest, RangeRulesReplaceValuesOutsideTheirRange) {
   Put(L"RateViewMargins", static_cast<uint32_t>(-3));
   Put(L"NextAlertType", 2);
   Put(L"NextAlertMin", 0);
+  Put(L"ReportChartRange", 3);
   Options o = Load();
   EXPECT_EQ(o.weekStartDay, 0u);
   EXPECT_EQ(o.monthStartDay, 1u);
@@ -68,14 +70,17 @@ TEST_F(OptionsTest, RangeRulesReplaceValuesOutsideTheirRange) {
   EXPECT_EQ(o.rateViewMargins, 2);
   EXPECT_EQ(o.nextAlertType, 0u);
   EXPECT_EQ(o.nextAlertMin, 1);
+  EXPECT_EQ(o.reportChartRange, 0u);
 
   Put(L"MonthStartDay", 32);
+  Put(L"ReportChartRange", 2);
   Put(L"TransparentPercent", 95);
   Put(L"WeekStartDay", 6);
   o = Load();
   EXPECT_EQ(o.monthStartDay, 1u);
   EXPECT_EQ(o.transparentPercent, 90);
   EXPECT_EQ(o.weekStartDay, 6u);
+  EXPECT_EQ(o.reportChartRange, 2u);
 }
 
 TEST_F(OptionsTest, MetricsValuesOutsideTheirRangeReadAsDefaultsAndNeverWidenAccess) {
@@ -189,6 +194,7 @@ TEST_F(OptionsTest, EachSaveGroupWritesExactlyItsValues) {
        {L"DispIconSystray", L"ShowGraphInSystray", L"ShowAdapterNameInSystrayTips", L"ShowAdapterIPInSystrayTips",
         L"STIfType", L"STAdpID"}},
       {kGroupSumLastDays, {L"SumLastDays"}},
+      {kGroupReportChart, {L"ReportChartRange"}},
       {kGroupNextAlert, {L"NextAlertType", L"NextAlertMin"}},
       {kGroupFonts, {L"TitleFontU", L"RateFontU", L"ScaleFontU", L"TimeTextFontU"}},
       {kGroupStyle,
@@ -228,6 +234,7 @@ TEST_F(OptionsTest, SavedValuesReadBackUnchanged) {
   o.scaleFont = MakeLogFont(L"Courier New", -15, 400);
   o.wndPosition = WindowRect{-10, 20, 300, 400};
   o.stAdpID = "{GUID}";
+  o.reportChartRange = 1;
   o.notificationEnabled = 1;
   o.notification.kind = 300;
   o.notification.id = "{GUID}";
@@ -244,6 +251,7 @@ TEST_F(OptionsTest, SavedValuesReadBackUnchanged) {
   EXPECT_EQ(back.scaleFont, o.scaleFont);
   EXPECT_EQ(back.wndPosition, o.wndPosition);
   EXPECT_EQ(back.stAdpID, "{GUID}");
+  EXPECT_EQ(back.reportChartRange, 1u);
   EXPECT_EQ(back.notificationEnabled, 1u);
   NotificationRule expected = o.notification;
   expected.version = 3;

@@ -1,0 +1,165 @@
+// The chart page of the Traffic Reports window.
+#include "app/win32/sum_chart_page.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include "app/logic/chart_layout.h"
+#include "app/res/reports_ids.h"
+#include "app/win32/report_page_common.h"
+#include "app/win32/summary_sheet.h"
+#include "platform/clock.h"
+
+namespace vantrel {
+
+namespace {
+
+constexpr int kRangeButtons[] = {IDC_CHART_DAYS, IDC_CHART_WEEKS, IDC_CHART_MONTHS};
+
+// "PNG Image (*.png)" with "*.png", ended by an empty pair.
+const wchar_t kPngFilter[] = L"PNG Image (*.png)\0*.png\0";
+
+}  // namespace
+
+CSumChartPage::CSumChartPage(HINSTANCE instance, CSummarySheet& sheet, ChartRange range)
+    : CPropertyPage(instance, IDD_SUM_CHART), m_sheet(sheet), m_range(range) {}
+
+BOOL CSumChartPage::OnInitDialog() {
+  CheckRadioButton(m_hwnd, IDC_CHART_DAYS, IDC_CHART_MONTHS, kRangeButtons[static_cast<int>(m_range)]);
+  const SummarySheetSettings& s = m_sheet.Settings();
+  m_view.CreateOver(GetModuleHandleW(nullptr), GetDlgItem(m_hwnd, IDC_CHART_VIEW));
+  m_view.SetColours(static_cast<COLORREF>(s.downColor), static_cast<COLORREF>(s.upColor));
+  m_tracker.Created(m_sheet.Adapter());
+  Build();
+  SetTimer(m_hwnd, kReportPageTimer, kReportPageTimerMs, nullptr);
+  return TRUE;
+}
+
+bool CSumChartPage::OnSetActive() {
+  switch (m_tracker.Shown(m_sheet.Adapter())) {
+    case PageWork::Build:
+    case PageWork::Rebuild:
+      Build();
+      break;
+    case PageWork::Refresh:
+      RefreshLive();
+      break;
+    case PageWork::None:
+      break;
+  }
+  return true;
+}
+
+TrafficPair CSumChartPage::Live() const {
+  if (!m_entry) return {};
+  return TrafficPair{static_cast<int64_t>(m_entry->todayDown), static_cast<int64_t>(m_entry->todayUp)};
+}
+
+const NotificationRule* CSumChartPage::Rule() const {
+  const SummarySheetSettings& s = m_sheet.Settings();
+  return s.notificationEnabled ? &s.notificationRule : nullptr;
+}
+
+void CSumChartPage::Build() {
+  {
+    HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    ReportContext ctx = m_sheet.Context(m_tracker.BuiltFor(), 0);
+    m_entry = m_sheet.EntryFor(m_tracker.BuiltFor());
+    m_chart = BuildChart(ctx, m_range, Rule());
+    SetCursor(old);
+  }
+  Show();
+}
+
+void CSumChartPage::RefreshLive() {
+  // Past midnight the bars move on by a day: the engine's totals are the new day's now.
+  LocalTime now = SystemClock().Now();
+  if (Date{now.year, now.month, now.day} != m_chart.today) {
+    Build();
+    return;
+  }
+  if (UpdateChartLive(&m_chart, Live())) Show();
+}
+
+void CSumChartPage::Show() {
+  m_view.SetChart(m_chart);
+  std::wstring line = ChartOutlookLine(ChartOutlookOf(m_chart), m_chart.byteUnits, m_chart.dateFormat);
+  wchar_t shown[512] = {};
+  GetDlgItemTextW(m_hwnd, IDC_CHART_OUTLOOK, shown, 512);
+  if (line != shown) SetDlgItemTextW(m_hwnd, IDC_CHART_OUTLOOK, line.c_str());
+}
+
+void CSumChartPage::OnRangeChosen(ChartRange range) {
+  CheckRadioButton(m_hwnd, IDC_CHART_DAYS, IDC_CHART_MONTHS, kRangeButtons[static_cast<int>(range)]);
+  if (range == m_range) return;
+  m_range = range;
+  Build();
+}
+
+void CSumChartPage::Export() {
+  HWND owner = m_sheet.Owner();
+  wchar_t name[MAX_PATH] = {};
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = kPngFilter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = name;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrTitle = kChartExportTitle;
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
+  if (!GetSaveFileNameW(&ofn)) return;
+  std::wstring path = ChartExportPath(name);
+  if (!m_view.SaveAsPng(path)) {
+    ReportMessage(owner, CreateFileFailedMessage(path), MB_OK | MB_ICONWARNING);
+    return;
+  }
+  if (ReportMessage(owner, ChartExportQuestion(path), MB_YESNO | MB_ICONQUESTION) == IDYES)
+    ShellExecuteW(owner, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CSumChartPage::ClearHistory() {
+  // The page's own adapter: a page in the back may still show another one until it is shown.
+  m_entry = m_sheet.EntryFor(m_tracker.BuiltFor());
+  m_chart = ClearedChart(m_sheet.Context(m_tracker.BuiltFor(), 0), m_range, Rule());
+  Show();
+}
+
+bool CSumChartPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  switch (msg) {
+    case WM_TIMER:
+      if (wp != kReportPageTimer) return false;
+      if (IsActive()) RefreshLive();
+      return true;
+    case WM_COMMAND:
+      if (HIWORD(wp) != BN_CLICKED) return false;
+      for (int i = 0; i < 3; ++i) {
+        if (LOWORD(wp) == kRangeButtons[i]) {
+          OnRangeChosen(static_cast<ChartRange>(i));
+          return true;
+        }
+      }
+      return false;
+    case kUmReportAdapter: {
+      PageWork work = m_tracker.AdapterChosen(m_sheet.Adapter());
+      if (work == PageWork::Build || work == PageWork::Rebuild) Build();
+      return true;
+    }
+    case kUmExportReport:
+      Export();
+      return true;
+    case kUmClearHistory:
+      ClearHistory();
+      *result = TRUE;
+      return true;
+    case WM_DESTROY:
+      KillTimer(m_hwnd, kReportPageTimer);
+      m_tracker.Destroyed();
+      m_entry = nullptr;
+      return false;
+    default:
+      return false;
+  }
+}
+
+}  // namespace vantrel

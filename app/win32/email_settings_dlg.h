@@ -39,6 +39,7 @@ class CEmailSettingsDlg : public ui::CDialog {
   EmailSettings m_settings;
   ui::CFont m_font;
   bool m_sending = false;
+  bool m_plainPasswordAccepted = false;  // asked once per opening
 };
 
 }  // namespace vantrel

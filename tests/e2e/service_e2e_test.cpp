@@ -91,6 +91,23 @@ DWORD ServiceState() {
   return state;
 }
 
+// The command line the service is registered with.
+std::wstring BinaryPath() {
+  std::wstring path;
+  SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!scm) return path;
+  if (SC_HANDLE svc = OpenServiceW(scm, L"VantrelService", SERVICE_QUERY_CONFIG)) {
+    std::vector<uint8_t> buf(8192);
+    DWORD need = 0;
+    if (QueryServiceConfigW(svc, reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buf.data()), static_cast<DWORD>(buf.size()),
+                            &need))
+      path = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buf.data())->lpBinaryPathName;
+    CloseServiceHandle(svc);
+  }
+  CloseServiceHandle(scm);
+  return path;
+}
+
 template <typename Pred>
 bool WaitFor(Pred pred, int seconds) {
   for (int i = 0; i < seconds * 10; ++i) {
@@ -129,6 +146,7 @@ TEST_F(ServiceEndToEnd, TheCommandLineAcceptsOnlySlashInstallAndSlashUninstall) 
     EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" " + args), "Invalid parameters.\n") << WideToAnsi(args);
   }
   EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /InStAlL"), "Install service...success\n");
+  EXPECT_EQ(BinaryPath(), L"\"" + m_exe + L"\"") << "the path must be quoted: it may hold spaces";
   EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /INSTALL"), "Install service...failure\n");  // already there
   EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /UNINSTALL"), "Uninstall service...success\n");
   EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /uninstall"), "Uninstall service...failure\n");

@@ -520,7 +520,7 @@ TEST_F(ServiceModeTrafficTest, ADisabledServiceIsStoodInForUntilItCanRunAndThenC
   EXPECT_EQ(adapter.records, 1) << "the service did not continue the program's record";
   // The seconds between the program's last tick and the service's first are the service's
   // start, counted by nobody.
-  ExpectCounted(adapter.up, 10);
+  ExpectCounted(adapter.up, 5);
   EXPECT_GE(Today(logPath, kKindAllConnections).up, kSeedUp + adapter.up);
 }
 

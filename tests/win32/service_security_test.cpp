@@ -104,7 +104,8 @@ TEST(ServiceSecurity, TheServiceGetsAQuotedPathAndEveryUserMayOnlyQueryAndStartI
       EXPECT_EQ(ace.mask, static_cast<ACCESS_MASK>(SERVICE_QUERY_STATUS | SERVICE_START));
     }
     if (ace.sid == admins) adminsMayDelete = (ace.mask & (DELETE | SERVICE_STOP)) == (DELETE | SERVICE_STOP);
-    if (ace.sid != system && ace.sid != admins) EXPECT_EQ(ace.mask & kAdminOnly, 0u) << "a non-administrator may change it";
+    if (ace.sid != system && ace.sid != admins)
+      EXPECT_EQ(ace.mask & kAdminOnly, 0u) << "a non-administrator may change it";
   }
   EXPECT_TRUE(usersFound);
   EXPECT_TRUE(adminsMayDelete);

@@ -185,9 +185,13 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   // matters. TakeLogAsOwner: the log opened as owner without stopping anyone, today's totals
   // taken from it without counting a second twice (TakeTodayFromLog); false (nothing
   // changed) when another program owns it. HandLogToService: today's records written while
-  // still owner, the adapters mirrored for the service, and the log opened again as reader.
+  // still owner, then the log opened again as reader (rate files closed when the service
+  // records them).
   bool TakeLogAsOwner();
   void HandLogToService();
+  // What the service reads, written machine-wide as switching the mode on writes it: the log
+  // path, the Service key, the Options groups, the monitored list and the e-mail settings.
+  void MirrorSettingsForService();
   ServicePageData ServicePageValues() const { return PageDataOf(m_service); }
   // Whether the service is the one that writes the log (the mode is on and it runs).
   bool ServiceWritesLog() const { return ServiceMode() && m_supervision.writer == LogWriter::Service; }

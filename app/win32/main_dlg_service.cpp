@@ -139,17 +139,23 @@ bool CMainDlg::TakeLogAsOwner() {
   return true;
 }
 
-void CMainDlg::HandLogToService() {
-  // The service starts from today's records and knows every adapter they name.
-  m_log.WriteTodayRecords(m_adapters, Today());
-  SaveMonitoredList(m_store, SettingsRoot::LocalMachine, m_adapters, kSaveIdentity | kSaveRecording);
-  m_log.SetServiceMode(true);
+void CMainDlg::MirrorSettingsForService() {
   m_log.WriteMachineLogPath();
+  WriteServiceKey(SettingsRoot::LocalMachine);
+  SaveOptions(m_store, SettingsRoot::LocalMachine, m_options, kMachineGroups);
+  SaveMonitoredList(m_store, SettingsRoot::LocalMachine, m_adapters, kSaveIdentity | kSaveRecording);
+  if (m_options.notificationEnabled) WriteEmailSettings(m_store, SettingsRoot::LocalMachine, m_email);
+}
+
+void CMainDlg::HandLogToService() {
+  // The service starts from today's records.
+  m_log.WriteTodayRecords(m_adapters, Today());
+  m_log.SetServiceMode(true);
   m_supervision.writer = LogWriter::Service;
   if (ServiceRecordsRates())
     for (AdapterEntry& e : m_adapters) e.rateFile.reset();
   m_log.CloseTrafficLog();
-  // Today's totals stay as counted; the service starts from the records just written.
+  // Today's totals stay as counted.
   if (!m_log.OpenTrafficLog()) PostMessageW(m_hwnd, UM_LOG_OPEN_FAILED, 0, 0);
 }
 

@@ -50,10 +50,13 @@ void CMainDlg::SuperviseService() {
       // A service that stopped without writing its last seconds (killed, crashed) left the
       // log behind what this program counted: the log is brought up to date first.
       if (TakeLogAsOwner()) HandLogToService();
+      MirrorSettingsForService();
       StartServiceInBackground();
       break;
     case SupervisionStep::HandBackAndStart:
-      // The service must never find the log held by this program.
+      // As switching the mode on does; the service must never find the log held by this
+      // program.
+      MirrorSettingsForService();
       HandLogToService();
       StartServiceInBackground();
       break;

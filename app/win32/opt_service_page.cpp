@@ -35,7 +35,6 @@ COptServicePage::COptServicePage(COptionsSheet& sheet)
 
 void COptServicePage::InitPage() {
   m_enabledAtOpening = m_values.enabled;
-  m_hasRights = HasServiceAdminRights();
   Check(IDC_SERVICE_ENABLE, m_values.enabled);
   Check(IDC_SERVICE_NOTIFY, m_values.notifyInService);
   Check(IDC_SERVICE_RECORD, m_values.recordInService);
@@ -51,7 +50,10 @@ void COptServicePage::InitPage() {
 }
 
 void COptServicePage::UpdateShield() {
-  bool shield = Checked(IDC_SERVICE_ENABLE) != m_enabledAtOpening && !m_hasRights;
+  bool differs = Checked(IDC_SERVICE_ENABLE) != m_enabledAtOpening;
+  // Asked once, and only when it matters (the check creates the machine-wide key).
+  if (differs && !m_hasRights) m_hasRights = HasServiceAdminRights();
+  bool shield = differs && !*m_hasRights;
   HWND sheet = GetParent(m_hwnd);
   if (HWND apply = sheet ? GetDlgItem(sheet, kApplyButton) : nullptr)
     SendMessageW(apply, BCM_SETSHIELD, 0, shield ? TRUE : FALSE);

@@ -8,6 +8,8 @@
 // status line says what the apply is doing while it waits for the service.
 #include <windows.h>
 
+#include <optional>
+
 #include "app/logic/service_apply.h"
 #include "app/win32/options_sheet.h"
 #include "ui/sort_list.h"
@@ -42,7 +44,7 @@ class COptServicePage : public COptionsPage {
 
   ServicePageData m_values;
   bool m_enabledAtOpening = false;
-  bool m_hasRights = true;
+  std::optional<bool> m_hasRights;  // whether this process may switch the mode, once asked
   ui::CSortListCtrl m_list;
 };
 

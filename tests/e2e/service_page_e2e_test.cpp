@@ -19,6 +19,7 @@
 
 #include "engine/adapter_entry.h"
 #include "platform/clock.h"
+#include "platform/text.h"
 #include "platform/win32/ip_helper.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/service_control.h"
@@ -370,6 +371,59 @@ TEST_F(ServiceModeTest, SwitchesTheServiceOnAndOffAndSchedulesAReport) {
   EXPECT_FALSE(registry.KeyExists(SettingsRoot::LocalMachine, kReportsKey));
   EXPECT_EQ(FirstServiceOption(SettingsRoot::LocalMachine), 1u);
   EXPECT_EQ(scm.QueryServiceState(kService), kServiceRunning);
+}
+
+// What the Service page's Yes asks of the main window when the rights to switch the mode are
+// missing (Wine always grants them, so the test asks directly): wParam the sheet.
+constexpr UINT kRestartAsAdmin = 0x811A;
+
+// Ends a copy of the program that the test did not start itself.
+struct OtherCopy {
+  DWORD pid = 0;
+  HWND main = nullptr;
+  ~OtherCopy() {
+    if (!pid) return;
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+    for (HWND w : TopLevelWindows(pid, L"#32770", nullptr))
+      if (w != main) PostMessageW(w, WM_CLOSE, 0, 0);
+    if (main) PostCommand(main, kExit);
+    if (process && WaitForSingleObject(process, kEffectTimeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 99);
+    if (process) CloseHandle(process);
+  }
+};
+
+TEST_F(ServiceModeTest, ARestartAsAdministratorStepsAsideForTheNewCopyWhichShowsTheServicePage) {
+  ASSERT_NE(Start(), nullptr);
+  ASSERT_NE(OpenServicePage(), nullptr);
+  const DWORD oldPid = program.ProcessId();
+  ASSERT_TRUE(SendMessageW(main, kRestartAsAdmin, reinterpret_cast<WPARAM>(sheet), 0)) << "no new copy launched";
+  ASSERT_TRUE(program.WaitForExit(kEffectTimeoutMs)) << "the old copy did not step aside";
+
+  // The new copy is not handed over to the old one: it runs, with its own window.
+  OtherCopy copy;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        uint32_t value = 0;
+        if (!ReadDword(kOptionsKey, L"HWND", &value) || value == 0) return false;
+        HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (!IsWindow(h) || pid == oldPid) return false;
+        copy.pid = pid;
+        copy.main = h;
+        return true;
+      },
+      kStartTimeoutMs));
+  HWND newSheet = WaitForWindow(copy.pid, L"#32770", kSheetCaption, kStartTimeoutMs);
+  ASSERT_NE(newSheet, nullptr) << "the Options sheet did not open again";
+  EXPECT_TRUE(WaitUntil([&] { return SheetCurrentPage(newSheet) == SheetPageWithControl(newSheet, kConsole); },
+                        kEffectTimeoutMs))
+      << "not on the Service page";
+  // The old copy wrote its records and let go of the log before the new one opened it.
+  EXPECT_FALSE(SecondOwnerAllowed(logPath)) << "the new copy does not own the log";
+  EXPECT_GE(TodayAllConnections(logPath), kSeedDown + kSeedUp);
+  for (HWND w : TopLevelWindows(copy.pid, L"#32770", L"Vantrel"))
+    EXPECT_TRUE(w == copy.main || MessageBoxText(w).empty()) << WideToAnsi(MessageBoxText(w));
 }
 
 // --- the service mode kept true, with real traffic ---------------------------------------

@@ -133,10 +133,6 @@ bool RegistryStore::DeleteTree(SettingsRoot root, const std::wstring& path) {
   return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
-}  // namespace vantrel
-
-namespace vantrel {
-
 bool RegistryStore::RestrictToAdministrators(SettingsRoot root, const std::wstring& path) {
   Key k;
   if (!k.Open(root, path, WRITE_DAC)) return false;

@@ -63,6 +63,20 @@ void SamplingTick::FinishPseudo(AdapterEntry& e, uint64_t down, uint64_t up, con
   Consumers(e, d, u, now);
 }
 
+void SamplingTick::RestartCounting() {
+  for (auto& e : m_list) e.countersValid = false;
+  if (!m_source.GetAdapters(&m_live)) return;
+  for (const auto& live : m_live) {
+    NormalisedAdapter n;
+    if (!NormaliseAdapter(m_source, live, &n)) continue;
+    AdapterEntry* e = m_list.FindReal(n.id);
+    if (!e || e->countersValid) continue;  // a new adapter is added by the next tick as usual
+    e->lastDown = n.row.inOctets;
+    e->lastUp = n.row.outOctets;
+    e->countersValid = true;
+  }
+}
+
 bool SamplingTick::Run() {
   // 1-2. The time, and a clock gap (sleep, hibernation, a clock change) forgets counters so
   // nothing counts the traffic of the gap.

@@ -59,6 +59,12 @@ class SamplingTick {
   // One tick. False when the adapter table could not be read: no samples this second.
   bool Run();
 
+  // Counting goes on from the counters as they are now: every adapter's current reading
+  // becomes its last one and nothing is added. For a log taken over from the other program,
+  // whose totals already hold the traffic up to its last second. When the table cannot be
+  // read, every adapter's next reading only sets its counters (that second counts 0).
+  void RestartCounting();
+
   // Empties an entry's history and its running averages (the Reset Rates commands).
   static void ResetRates(AdapterEntry& entry);
 

@@ -53,7 +53,13 @@ bool WriteEmailSettings(ISettingsStore& store, SettingsRoot root, const EmailSet
   ok = WriteString(store, root, kEmailSettingsKey, kEmlTempBody, s.emlTempBody) && ok;
   ok = WriteDword(store, root, kEmailSettingsKey, kSmtpPort, s.smtpPort) && ok;
   ok = WriteDword(store, root, kEmailSettingsKey, kSmtpSecurity, static_cast<uint32_t>(s.smtpSecurity)) && ok;
+  if (root == SettingsRoot::LocalMachine) ok = ProtectMachineEmailSettings(store) && ok;
   return ok;
+}
+
+bool ProtectMachineEmailSettings(ISettingsStore& store) {
+  if (!store.KeyExists(SettingsRoot::LocalMachine, kEmailSettingsKey)) return true;
+  return store.RestrictToAdministrators(SettingsRoot::LocalMachine, kEmailSettingsKey);
 }
 
 bool EmailSettingsComplete(const EmailSettings& s) {

@@ -52,8 +52,15 @@ struct EmailSettings {
 EmailSettings ReadEmailSettings(ISettingsStore& store, SettingsRoot root);
 
 // Writes all nine values (strings with their terminating NUL). True if every write succeeded;
-// callers ignore a failure, the next save tries again.
+// callers ignore a failure, the next save tries again. The machine-wide key holds the
+// password for the service: it is then restricted to the local system account and
+// administrators (ProtectMachineEmailSettings).
 bool WriteEmailSettings(ISettingsStore& store, SettingsRoot root, const EmailSettings& settings);
+
+// Restricts an existing machine-wide EmailSettings key to the local system account and
+// administrators, so that other users cannot read the password. True when done (or when
+// there is no such key).
+bool ProtectMachineEmailSettings(ISettingsStore& store);
 
 // True when an alert e-mail can be attempted: a server and a sender, a subject or a body, and
 // an account name when the server requires authentication.

@@ -14,6 +14,8 @@ constexpr int32_t kServiceStopped = 1;
 constexpr int32_t kServiceStartPending = 2;
 constexpr int32_t kServiceStopPending = 3;
 constexpr int32_t kServiceRunning = 4;
+// Not an SCM state: the SCM answered that it has no such service.
+constexpr int32_t kServiceNotInstalled = -2;
 
 // The SCM waits poll every 300 ms. None of them may hold the window's thread for ever: a
 // service that hangs in a pending state is given up on after about a minute.
@@ -43,6 +45,14 @@ class IServiceControl : public IServiceState {
   // Stops the service if it accepts the stop (waiting, bounded, while it is stop-pending),
   // then deletes its entry; true when the deletion succeeded.
   virtual bool RemoveService(const std::wstring& name) = 0;
+};
+
+// A look at a service that never waits: its state (kServiceNotInstalled when the SCM has no
+// such service, kServiceNoAnswer when it cannot tell) and whether this user could start it
+// (its start type is not disabled and the SCM grants the start).
+struct ServiceLook {
+  int32_t state = kServiceNoAnswer;
+  bool startable = false;
 };
 
 // What a wait on the SCM waits for.

@@ -46,6 +46,10 @@ class ISettingsStore {
                           std::vector<std::pair<std::wstring, StoredValue>>* values) = 0;
   // Deletes a key with everything below it. True if it no longer exists.
   virtual bool DeleteTree(SettingsRoot root, const std::wstring& path) = 0;
+  // Lets only the local system account and administrators at an existing key (full access,
+  // nothing inherited from above), for machine-wide keys that hold secrets. True when done;
+  // a store without access control (the in-memory one) has nothing to do.
+  virtual bool RestrictToAdministrators(SettingsRoot root, const std::wstring& path) { return true; }
 };
 
 // The platform's own store (the registry on Windows; an in-memory store elsewhere).

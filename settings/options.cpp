@@ -340,12 +340,12 @@ ServiceKeyValues ReadServiceKey(ISettingsStore& store, SettingsRoot root) {
   return v;
 }
 
-void WriteServiceKey(ISettingsStore& store, SettingsRoot root, const ServiceKeyValues& values) {
-  WriteDword(store, root, keys::kService, L"ServiceEnabled", values.enabled);
+bool WriteServiceKey(ISettingsStore& store, SettingsRoot root, const ServiceKeyValues& values) {
+  bool ok = WriteDword(store, root, keys::kService, L"ServiceEnabled", values.enabled);
   uint8_t d[12];
   // The first value is always written as 1, whatever was read or passed.
   for (int i = 0; i < 3; ++i) StoreU32(d + i * 4, i == 0 ? 1u : values.options[i]);
-  WriteBinary(store, root, keys::kService, L"ServiceOptions", d, sizeof d);
+  return WriteBinary(store, root, keys::kService, L"ServiceOptions", d, sizeof d) && ok;
 }
 
 }  // namespace vantrel

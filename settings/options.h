@@ -179,7 +179,7 @@ struct ServiceKeyValues {
   bool RecordsInService() const { return options[2] != 0; }
 };
 ServiceKeyValues ReadServiceKey(ISettingsStore& store, SettingsRoot root);
-// Writes ServiceEnabled and ServiceOptions (its first value always 1).
-void WriteServiceKey(ISettingsStore& store, SettingsRoot root, const ServiceKeyValues& values);
+// Writes ServiceEnabled and ServiceOptions (its first value always 1); true when both were written.
+bool WriteServiceKey(ISettingsStore& store, SettingsRoot root, const ServiceKeyValues& values);
 
 }  // namespace vantrel

@@ -178,9 +178,22 @@ std::unique_ptr<IFile> TrafficLog::OpenOwnerHandle() {
   return nullptr;
 }
 
+bool TrafficLog::OpenTrafficLogAsOwner() {
+  if (m_path.empty()) return false;
+  std::unique_ptr<IFile> f = m_files.Open(m_path, FileMode::Owner);
+  if (!f) return false;
+  CloseTrafficLog();
+  m_damagedCopy.clear();
+  return AdoptOwnerHandle(std::move(f));
+}
+
 bool TrafficLog::OpenAsOwner() {
   std::unique_ptr<IFile> f = OpenOwnerHandle();
   if (!f) return false;
+  return AdoptOwnerHandle(std::move(f));
+}
+
+bool TrafficLog::AdoptOwnerHandle(std::unique_ptr<IFile> f) {
   m_file = std::move(f);
   m_access = LogAccess::Owner;
   bool freshHeader = false;

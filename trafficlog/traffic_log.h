@@ -84,6 +84,11 @@ class TrafficLog {
   // Interactive owner: while the service holds the file and runs, it is stopped and the
   // open tried again, at most kMaxServiceStopAttempts times.
   bool OpenTrafficLog();
+  // The interactive program becomes the owner whatever the service mode (the service is not
+  // running, or was just stopped): the file is opened as owner, and only when that works is
+  // the open log (a reader) replaced. A file another program owns fails at once, without
+  // touching the service, and leaves the open log as it was.
+  bool OpenTrafficLogAsOwner();
   void CloseTrafficLog();
 
   // Sets every entry's today totals and record offset from the records dated `today` (the
@@ -135,6 +140,7 @@ class TrafficLog {
  private:
   bool OpenAsReader();
   bool OpenAsOwner();
+  bool AdoptOwnerHandle(std::unique_ptr<IFile> file);
   std::unique_ptr<IFile> OpenOwnerHandle();
   bool PrepareOwnerFile(bool* freshHeader);
   bool PreserveDamagedFile();

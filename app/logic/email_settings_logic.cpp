@@ -39,6 +39,10 @@ std::wstring EmailPreviewText(const EmailSettings& f) {
   return ExpandPlaceholders(f.emlTempBody, PreviewPlaceholders());
 }
 
+bool SendsPasswordUnencrypted(const EmailSettings& f) {
+  return f.srvReqAuth && f.smtpSecurity == SmtpSecurity::None;
+}
+
 std::wstring TestEmailOutcomeText(const std::wstring& error, bool failed) {
   if (failed) return L"Failed to send the test email.\n\nError: " + error;
   return L"The test email was sent successfully.";

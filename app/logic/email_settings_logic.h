@@ -53,6 +53,13 @@ EmailDialogCheck CheckTestAddress(const std::wstring& address);
 // The preview box: the body template alone, with the sample values.
 std::wstring EmailPreviewText(const EmailSettings& fields);
 
+// OK with authentication on and Security "None" would send the password as plain text: the
+// dialog asks once (Yes/No) before it keeps such settings.
+bool SendsPasswordUnencrypted(const EmailSettings& fields);
+inline constexpr wchar_t kPlainPasswordQuestion[] =
+    L"Security is \"None\": the SMTP password will be sent to the server unencrypted, and anyone on the way can "
+    L"read it.\n\nDo you want to send the password unencrypted?";
+
 inline constexpr wchar_t kSendingEmailStatus[] = L"Sending email...";
 // The test e-mail's outcome box: "" (sent) or the sender's error text.
 std::wstring TestEmailOutcomeText(const std::wstring& error, bool failed);

@@ -17,6 +17,10 @@ std::intptr_t HandleFromStoredValue(uint32_t value);
 // The 32 bits of a handle that are stored.
 uint32_t StoredValueFromHandle(std::intptr_t handle);
 
+// A copy that restarts itself as administrator leaves its process id under this value of the
+// per-user Options key: the new copy waits for it to end, then opens the Service page again.
+inline constexpr wchar_t kRestartedFromValue[] = L"RestartedFrom";
+
 // Reads the clock once, makes that time the tick's previous time and loads today's totals for
 // it. A start across midnight then loads the old day and the first tick sees the change of
 // day (and reloads) instead of counting the new day's traffic into the old day's totals.

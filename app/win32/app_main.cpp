@@ -21,6 +21,24 @@ namespace {
 constexpr wchar_t kInstanceMutex[] = L"ORLIXVANTREL183DBE88454C44ea9C0FFFC9D96E0B05";
 // A first copy that does not answer within this time is hung; the second copy gives up.
 constexpr UINT kHandOverTimeoutMs = 10000;
+// A copy that restarted this one as administrator writes its records and ends within this time.
+constexpr DWORD kRestartWaitMs = 60000;
+
+// True when this copy was started by another one restarting itself as administrator; that
+// one is waited for (it still owns the traffic log), then this one runs as the first copy.
+bool TakeOverFromRestartingCopy() {
+  vantrel::ISettingsStore& store = vantrel::SystemSettingsStore();
+  uint32_t pid = 0;
+  if (vantrel::ReadDword(store, vantrel::SettingsRoot::CurrentUser, vantrel::keys::kOptions,
+                         vantrel::kRestartedFromValue, &pid) != vantrel::ReadStatus::Ok)
+    return false;
+  store.DeleteValue(vantrel::SettingsRoot::CurrentUser, vantrel::keys::kOptions, vantrel::kRestartedFromValue);
+  if (HANDLE old = OpenProcess(SYNCHRONIZE, FALSE, pid)) {
+    WaitForSingleObject(old, kRestartWaitMs);
+    CloseHandle(old);
+  }
+  return true;
+}
 
 // True when another copy runs and was asked to show itself (this copy then exits).
 bool HandOverToFirstCopy() {
@@ -41,6 +59,7 @@ bool HandOverToFirstCopy() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // 1-2. Single instance.
+  bool restarted = TakeOverFromRestartingCopy();
   HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
   if (GetLastError() == ERROR_ALREADY_EXISTS && HandOverToFirstCopy()) return 0;
 
@@ -65,6 +84,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // 6. The main window, for the program's life.
   {
     vantrel::CMainDlg dialog(instance, vantrel::SystemSettingsStore(), source, vantrel::SystemClock());
+    if (restarted) dialog.OpenServicePageAtStart();
     dialog.Run();
   }
 

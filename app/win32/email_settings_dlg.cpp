@@ -153,6 +153,13 @@ void CEmailSettingsDlg::OnTestResult(LPARAM error) {
 void CEmailSettingsDlg::OnOk() {
   EmailSettings fields = ReadFields();
   if (!FieldsPass(fields)) return;
+  if (SendsPasswordUnencrypted(fields) && !m_plainPasswordAccepted) {
+    if (MessageBoxW(m_hwnd, kPlainPasswordQuestion, kAppCaption, MB_YESNO | MB_ICONWARNING) != IDYES) {
+      SetFocus(GetDlgItem(m_hwnd, IDC_EMAIL_SECURITY));
+      return;
+    }
+    m_plainPasswordAccepted = true;
+  }
   m_settings = fields;
   EndModal(IDOK);
 }

@@ -38,6 +38,7 @@ class CEmailSettingsDlg : public ui::CDialog {
 
   EmailSettings m_settings;
   bool m_sending = false;
+  bool m_plainPasswordAccepted = false;  // asked once per opening
 };
 
 }  // namespace vantrel

@@ -13,6 +13,7 @@
 #include "app/logic/start_up.h"
 #include "app/res/resource.h"
 #include "app/win32/notify_dlg.h"
+#include "app/win32/options_sheet.h"
 #include "notify/email_sender.h"
 #include "platform/file.h"
 #include "platform/paths.h"
@@ -169,12 +170,19 @@ BOOL CMainDlg::OnInitDialog() {
   // 23. The notification rule's threshold and totals.
   m_alerts.SetNextAlert(m_options.nextAlertType, m_options.nextAlertMin);
   if (m_options.notificationEnabled) PrepareNotification();
+  // 23a. In service mode: is the service there to write the log?
+  SuperviseService();
   // 24. The global hot key.
   RegisterHotKeyIfEnabled();
   // 25. First-run help.
   OpenHelpAtFirstRun();
   // 26. The one-second tick.
   StartTimer();
+  // 27. A copy restarted as administrator from the Service page shows that page again.
+  if (m_openServicePageAtStart) {
+    m_lastOptionsPage = kServiceOptionsPageIndex;
+    PostMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(ID_OPTIONS, 0), 0);
+  }
   return TRUE;
 }
 
@@ -227,6 +235,7 @@ void CMainDlg::OnTick() {
   if (!m_tick) return;
   m_tick->settings() = CurrentTickSettings();
   m_tick->Run();
+  SuperviseOnTick();
 }
 
 void CMainDlg::StartRateRecording() {
@@ -236,6 +245,7 @@ void CMainDlg::StartRateRecording() {
 
 void CMainDlg::OpenTrafficLogAtStart() {
   m_log.SetServiceMode(ServiceMode());
+  m_supervision.writer = ServiceMode() ? LogWriter::Service : LogWriter::Program;
   m_log.LocateTrafficLog();
   if (m_log.OpenTrafficLog())
     StartCountingDay(m_clock, *m_tick, [this](const LocalTime& today) { m_log.LoadTodayTotals(m_adapters, today); });
@@ -307,7 +317,7 @@ void CMainDlg::RecordSecond(AdapterEntry& entry, uint32_t down, uint32_t up, con
 
 void CMainDlg::AfterSampling(const LocalTime&) {
   if (m_options.notificationEnabled) {
-    bool serviceSendsEmail = ServiceMode() && m_service.key.NotifiesInService();
+    bool serviceSendsEmail = ServiceWritesLog() && m_service.key.NotifiesInService();
     m_alerts.CheckNotification(m_options.notification, serviceSendsEmail, *this);
   }
   PublishMetrics();
@@ -458,7 +468,8 @@ class LogFailureDialogue : public ILogFailureDialogue {
 }  // namespace
 
 void CMainDlg::HandleLogOpenFailure() {
-  if (m_log.IsOpen()) return;
+  // A start of the service under way ends with a log either way (its own, or this program's).
+  if (m_log.IsOpen() || m_supervision.starting) return;
   LogFailureDialogue dialogue(m_hwnd, m_log, m_adapters, Today());
   ReportLogOpenFailure(dialogue, ServiceMode(), m_log.Path());
   UpdateMetricsServing();
@@ -575,6 +586,12 @@ bool CMainDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       return true;
     case UM_CLEAR_HISTORY:
       *result = ClearTrafficHistory() ? TRUE : FALSE;
+      return true;
+    case UM_SERVICE_STARTED:
+      OnServiceStarted(wp != 0, lp);
+      return true;
+    case UM_RESTART_AS_ADMIN:
+      *result = RestartAsAdministrator(reinterpret_cast<HWND>(wp)) ? TRUE : FALSE;
       return true;
     default:
       return false;

@@ -17,6 +17,7 @@
 #include "app/logic/options_apply.h"
 #include "app/logic/options_pages.h"
 #include "app/logic/service_apply.h"
+#include "app/logic/service_supervision.h"
 #include "app/logic/summary_sheet_logic.h"
 #include "app/logic/window_layout.h"
 #include "app/win32/rate_view.h"
@@ -43,6 +44,13 @@ constexpr UINT UM_EMAIL_RESULT = 0x0485;
 constexpr UINT UM_APPLY_TOPMOST = 0x049F;
 constexpr UINT UM_CLEAR_HISTORY = 0x05BC;
 constexpr UINT UM_TRAY_NOTIFY = 0x800A;
+// A start of the service on a thread of its own has ended: wParam 1 when it runs, lParam the
+// supervision's generation it was started in.
+constexpr UINT UM_SERVICE_STARTED = 0x8119;
+// Restart this program as administrator (the Service page asks when rights are missing);
+// wParam the Options sheet. TRUE when the new copy was launched and this one is on its way
+// out (the sheet closes, then the program ends).
+constexpr UINT UM_RESTART_AS_ADMIN = 0x811A;
 
 constexpr UINT_PTR IDT_TICK = 101;
 constexpr UINT kTickMilliseconds = 1000;
@@ -62,6 +70,18 @@ struct MainWindowState {
   bool hiddenStartLatch = false;  // StartMinimized: stays hidden until the first explicit show
 };
 
+// The service mode supervision's state (main_dlg_supervision.cpp).
+struct ServiceSupervision {
+  LogWriter writer = LogWriter::Service;  // who writes the log while the mode is on
+  ULONGLONG lastLook = 0;                 // GetTickCount64 of the last look at the service
+  bool starting = false;                  // a start runs on a thread of its own
+  bool applying = false;                  // the Service page's apply runs: no looks meanwhile
+  UINT_PTR generation = 0;                // an apply makes the answers of older starts stale
+  bool toldNotRunning = false;            // each notice once per run of the program
+  bool toldNotInstalled = false;
+  std::wstring pendingNotice;             // shown at the next tick, once the tray icon is there
+};
+
 // For the e-mail sender thread: posts UM_EMAIL_RESULT with the sender's thread id and, on
 // failure, a copy of the error text that the window releases after showing it. An empty
 // error means success. False when the window is gone (the copy is then released here).
@@ -71,6 +91,10 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
  public:
   CMainDlg(HINSTANCE instance, ISettingsStore& store, IAdapterSource& source, IClock& clock);
   ~CMainDlg() override;
+
+  // Once the window is up, the Options sheet opens on the Service page (a copy restarted as
+  // administrator from there).
+  void OpenServicePageAtStart() { m_openServicePageAtStart = true; }
 
   // Creates the window from template 102 and runs it until Exit, an outside WM_CLOSE or the
   // end of the session. Returns the loop's result.
@@ -118,7 +142,7 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   // The date today's totals belong to: the last tick's.
   LocalTime Today() const { return m_tick ? m_tick->LastTickTime() : m_clock.Now(); }
   bool ServiceMode() const { return m_service.Enabled(); }
-  bool ServiceRecordsRates() const { return ServiceMode() && m_service.key.RecordsInService(); }
+  bool ServiceRecordsRates() const { return ServiceWritesLog() && m_service.key.RecordsInService(); }
   void PrepareNotification();
   void StartRateRecording();
   TickSettings CurrentTickSettings() const;
@@ -161,12 +185,44 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
   friend class ServiceApplySteps;
   void ReadServiceKey();
   void WriteServiceKey(SettingsRoot root);
-  // UM_APPLY_OPTIONS with page code 205.
+  // UM_APPLY_OPTIONS with page code 205. Its service control waits run on threads of their
+  // own while this thread goes on dispatching; a failure is reported in one message box.
   void ApplyServiceSettings(const ServicePageData& page);
-  // The log taken back from the service: reopened as owner, today's totals from the log, but
-  // never below what this program counted meanwhile.
-  void TakeLogBackFromService();
+  void ReportServiceApplyFailures(const ServiceApplyFailures& failures, HWND owner);
+  // The only two places where this program's hold on the log changes while the service mode
+  // matters. TakeLogAsOwner: the log opened as owner without stopping anyone, today's totals
+  // taken from it without counting a second twice (TakeTodayFromLog); false (nothing
+  // changed) when another program owns it. HandLogToService: today's records written while
+  // still owner, then the log opened again as reader (rate files closed when the service
+  // records them).
+  bool TakeLogAsOwner();
+  void HandLogToService();
+  // What the service reads, written machine-wide as switching the mode on writes it: the log
+  // path, the Service key, the Options groups, the monitored list and the e-mail settings.
+  void MirrorSettingsForService();
   ServicePageData ServicePageValues() const { return PageDataOf(m_service); }
+  // Whether the service is the one that writes the log (the mode is on and it runs).
+  bool ServiceWritesLog() const { return ServiceMode() && m_supervision.writer == LogWriter::Service; }
+  // UM_RESTART_AS_ADMIN: a copy of this program launched as administrator with no arguments;
+  // this one steps aside (it gives up its window handle in the registry so that the new one
+  // is not handed over to it, closes the Options sheet `sheet` and ends). False when the
+  // launch failed or was declined: nothing changed.
+  bool RestartAsAdministrator(HWND sheet);
+
+  // Keeping the service mode true (main_dlg_supervision.cpp): a look at the service at
+  // start-up and once a minute, and what follows from it.
+  void SuperviseService();
+  void SuperviseOnTick();
+  void StartServiceInBackground();
+  void OnServiceStarted(bool running, LPARAM generation);
+  // The service does not run: this program owns the log and counts; the mode stays on.
+  bool CountWithoutService();
+  // The service is not installed: the mode goes off in both hives; this program owns the log.
+  void SwitchServiceModeOff();
+  // Tells the user once, without a modal box in front of the graph: a balloon at the tray
+  // icon, else a message box on a thread of its own.
+  void Tell(const wchar_t* text, bool* told);
+  void ShowPendingNotice();
 
   // The metrics endpoint while this program owns the traffic log (main_dlg_metrics.cpp).
   // UpdateMetricsServing follows every change of the log's owner and the Remote Monitoring
@@ -268,6 +324,9 @@ class CMainDlg : public ui::CDialog, public ITickHooks, public IAdapterMenuHook,
 
   ScmServiceState m_serviceState;  // before m_log, which uses it
   TrafficLog m_log;
+  ServiceSupervision m_supervision;
+  bool m_openServicePageAtStart = false;
+  bool m_endAfterOptions = false;  // the Options sheet is closing for a restart as administrator
   CTrayIcon m_tray;
   AlertMonitor m_alerts;
   EmailSettings m_email;

@@ -21,6 +21,8 @@ void CMainDlg::OpenOptions() {
   SetCursor(previous);
   sheet.Run();
   m_lastOptionsPage = sheet.PageIndex();
+  // A copy restarted as administrator takes over from here.
+  if (m_endAfterOptions) EndModal(IDCANCEL);
 }
 
 LRESULT CMainDlg::ApplyOptionsPage(WPARAM page, LPARAM data) {

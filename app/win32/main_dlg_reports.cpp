@@ -20,7 +20,7 @@ void CMainDlg::OpenTrafficReports() {
   s.monthStart = static_cast<int>(m_options.monthStartDay);
   s.dateFormat = m_options.dateFormat;
   s.byteUnits = m_options.displayUnitByte != 0;
-  s.serviceMode = ServiceMode();
+  s.serviceMode = ServiceWritesLog();
   s.adapter = m_reportsAdapter;
   s.logPath = m_log.StoredPath();
   s.openLogPath = m_log.Path();

@@ -1,55 +1,106 @@
 // CMainDlg: the service settings and switching the service mode on and off from the Service
 // page: settings mirrored machine-wide, the traffic log handed to the service and taken
-// back, the service installed, started, stopped and removed.
-#include <algorithm>
+// back, the service installed, started, stopped and removed, failures reported, and the
+// restart as administrator when the rights are missing.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <chrono>
 #include <vector>
 
+#include "app/logic/main_messages.h"
+#include "app/logic/start_up.h"
 #include "app/win32/main_dlg.h"
+#include "app/win32/service_waits.h"
 #include "notify/email_settings.h"
 #include "platform/file.h"
 #include "reports/rates_recorder.h"
+#include "settings/settings_keys.h"
 
 namespace vantrel {
 
-// The apply's steps on the main window's state.
+namespace {
+
+// All of an apply's waits on the service control manager together.
+constexpr std::chrono::seconds kApplyWaitBudget{60};
+
+// What the Service page shows while the apply waits.
+constexpr wchar_t kInstallingText[] = L"Installing Vantrel Service...";
+constexpr wchar_t kStartingText[] = L"Starting Vantrel Service...";
+constexpr wchar_t kStoppingText[] = L"Stopping Vantrel Service...";
+constexpr wchar_t kRemovingText[] = L"Removing Vantrel Service...";
+
+}  // namespace
+
+// The apply's steps on the main window's state. The service control steps run on threads of
+// their own while this thread dispatches its messages, the sheet is greyed and its page says
+// what is being done; they share one deadline.
 class ServiceApplySteps : public IServiceApplySteps {
  public:
-  explicit ServiceApplySteps(CMainDlg& main) : m(main) {}
+  ServiceApplySteps(CMainDlg& main, HWND status)
+      : m(main), m_status(status), m_deadline(std::chrono::steady_clock::now() + kApplyWaitBudget) {}
 
   void WriteTodayRecords() override { m.m_log.WriteTodayRecords(m.m_adapters, m.Today()); }
-  void WriteServiceKey(SettingsRoot root) override { m.WriteServiceKey(root); }
-  void WriteMachineLogPath() override { m.m_log.WriteMachineLogPath(); }
+  bool WriteServiceKey(SettingsRoot root) override {
+    return WriteServiceSettings(m.m_store, root, m.m_service);
+  }
+  bool WriteMachineLogPath() override { return m.m_log.WriteMachineLogPath(); }
   void SaveMachineOptionGroups() override {
     SaveOptions(m.m_store, SettingsRoot::LocalMachine, m.m_options, kMachineGroups);
   }
   void SaveMachineAdapters() override {
     SaveMonitoredList(m.m_store, SettingsRoot::LocalMachine, m.m_adapters, kSaveIdentity | kSaveRecording);
   }
-  void SaveMachineEmailSettings() override { WriteEmailSettings(m.m_store, SettingsRoot::LocalMachine, m.m_email); }
+  bool SaveMachineEmailSettings() override {
+    return WriteEmailSettings(m.m_store, SettingsRoot::LocalMachine, m.m_email);
+  }
   void CloseRateFiles() override {
     for (AdapterEntry& e : m.m_adapters) e.rateFile.reset();
   }
-  void ReopenLogAsReader() override {
-    m.m_log.CloseTrafficLog();
-    m.m_log.SetServiceMode(true);
-    // Today's totals stay as counted; the service starts from the records just written.
-    if (!m.m_log.OpenTrafficLog()) PostMessageW(m.m_hwnd, UM_LOG_OPEN_FAILED, 0, 0);
-    // No longer the owner: the endpoint stops before the service starts and takes the port.
-    m.UpdateMetricsServing();
-  }
-  int32_t QueryServiceState() override { return m.m_serviceState.QueryServiceState(kServiceName); }
+  void ReopenLogAsReader() override { m.HandLogToService(); }
+  int32_t QueryServiceState() override { return ScmServiceState().LookAtService(kServiceName).state; }
   bool InstallService() override {
-    return m.m_serviceState.InstallService(ServiceProgramPath(), kServiceName, kServiceDisplayName, L"", false, true);
+    std::wstring path = ServiceProgramPath();
+    return Wait(kInstallingText, [path] {
+      return ScmServiceState().InstallService(path, kServiceName, kServiceDisplayName, L"", false, true);
+    });
   }
-  bool StartServiceAndWait() override { return m.m_serviceState.StartServiceAndWait(kServiceName); }
-  bool StopServiceAndWait() override { return m.m_serviceState.StopServiceAndWait(kServiceName); }
-  bool RemoveService() override { return m.m_serviceState.RemoveService(kServiceName); }
-  void ReopenLogAsOwner() override { m.TakeLogBackFromService(); }
+  bool StartServiceAndWait() override {
+    auto deadline = m_deadline;
+    return Wait(kStartingText, [deadline] { return ScmServiceState(deadline).StartServiceAndWait(kServiceName); });
+  }
+  bool StopServiceAndWait() override {
+    auto deadline = m_deadline;
+    return Wait(kStoppingText, [deadline] { return ScmServiceState(deadline).StopServiceAndWait(kServiceName); });
+  }
+  bool RemoveService() override {
+    auto deadline = m_deadline;
+    return Wait(kRemovingText, [deadline] { return ScmServiceState(deadline).RemoveService(kServiceName); });
+  }
+  void ReopenLogAsOwner() override {
+    m.m_log.SetServiceMode(false);
+    if (!m.TakeLogAsOwner()) PostMessageW(m.m_hwnd, UM_LOG_OPEN_FAILED, 0, 0);
+  }
   void PrepareNotification() override { m.PrepareNotification(); }
   void PrepareRateRecording() override { m.StartRateRecording(); }
 
  private:
+  bool Wait(const wchar_t* text, std::function<bool()> work) {
+    HWND sheet = m_status ? GetAncestor(m_status, GA_ROOT) : nullptr;
+    if (m_status) SetWindowTextW(m_status, text);
+    // No second apply and no closing of the sheet while this one waits.
+    bool wasEnabled = sheet && IsWindowEnabled(sheet);
+    if (wasEnabled) EnableWindow(sheet, FALSE);
+    bool ok = RunWhilePumping(std::move(work));
+    if (wasEnabled) EnableWindow(sheet, TRUE);
+    if (m_status) SetWindowTextW(m_status, L"");
+    return ok;
+  }
+
   CMainDlg& m;
+  HWND m_status;
+  std::chrono::steady_clock::time_point m_deadline;
 };
 
 void CMainDlg::ReadServiceKey() { m_service = ReadServiceSettings(m_store, SettingsRoot::CurrentUser); }
@@ -57,35 +108,89 @@ void CMainDlg::ReadServiceKey() { m_service = ReadServiceSettings(m_store, Setti
 void CMainDlg::WriteServiceKey(SettingsRoot root) { WriteServiceSettings(m_store, root, m_service); }
 
 void CMainDlg::ApplyServiceSettings(const ServicePageData& page) {
-  // The SCM waits block this thread; the wait cursor says so.
-  HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  ServiceApplySteps steps(*this);
-  ApplyServicePage(page, m_options.notificationEnabled != 0, &m_service, steps);
-  SetCursor(previous);
+  // No look at the service while the apply changes it; starts begun before are stale now.
+  m_supervision.applying = true;
+  ++m_supervision.generation;
+  HWND status = reinterpret_cast<HWND>(page.statusWindow);
+  bool programOwnsLog = ServiceMode() && m_supervision.writer == LogWriter::Program;
+  ServiceApplySteps steps(*this, status);
+  ServiceApplyFailures failures =
+      ApplyServicePage(page, m_options.notificationEnabled != 0, programOwnsLog, &m_service, steps);
+  m_supervision.applying = false;
+  if (failures.Any()) ReportServiceApplyFailures(failures, status ? GetAncestor(status, GA_ROOT) : m_hwnd);
+  // A service that did not start leaves nobody writing the log: the look says who will.
+  if (ServiceMode()) SuperviseService();
 }
 
-void CMainDlg::TakeLogBackFromService() {
-  // What this program counted while it only read the log: the service may have missed some
-  // of it (the seconds before it started, or all of it when it never ran), so no total
-  // goes below it.
-  std::vector<std::pair<uint64_t, uint64_t>> counted;
-  for (const AdapterEntry& e : m_adapters) counted.emplace_back(e.todayDown, e.todayUp);
-  m_log.CloseTrafficLog();
-  m_log.SetServiceMode(false);
-  if (!m_log.OpenTrafficLog()) {
-    PostMessageW(m_hwnd, UM_LOG_OPEN_FAILED, 0, 0);
-    UpdateMetricsServing();
-    return;
-  }
-  m_log.LoadTodayTotals(m_adapters, Today());
-  size_t i = 0;
-  for (AdapterEntry& e : m_adapters) {
-    if (i >= counted.size()) break;
-    e.todayDown = std::max(e.todayDown, counted[i].first);
-    e.todayUp = std::max(e.todayUp, counted[i].second);
-    ++i;
-  }
+void CMainDlg::ReportServiceApplyFailures(const ServiceApplyFailures& failures, HWND owner) {
+  bool offer = !HasServiceAdminRights();
+  std::wstring text = ServiceApplyFailureText(failures, offer);
+  UINT buttons = offer ? MB_YESNO : MB_OK;
+  if (MessageBoxW(owner, text.c_str(), kAppCaption, buttons | MB_ICONWARNING) == IDYES) RestartAsAdministrator(owner);
+}
+
+bool CMainDlg::TakeLogAsOwner() {
+  if (m_log.Access() != LogAccess::Owner && (!m_tick || !TakeTodayFromLog(m_log, m_adapters, *m_tick, Today())))
+    return false;
+  m_supervision.writer = LogWriter::Program;
+  // The owner of the log serves the metrics.
   UpdateMetricsServing();
+  return true;
+}
+
+void CMainDlg::MirrorSettingsForService() {
+  m_log.WriteMachineLogPath();
+  WriteServiceKey(SettingsRoot::LocalMachine);
+  SaveOptions(m_store, SettingsRoot::LocalMachine, m_options, kMachineGroups);
+  SaveMonitoredList(m_store, SettingsRoot::LocalMachine, m_adapters, kSaveIdentity | kSaveRecording);
+  if (m_options.notificationEnabled) WriteEmailSettings(m_store, SettingsRoot::LocalMachine, m_email);
+}
+
+void CMainDlg::HandLogToService() {
+  // The service starts from today's records.
+  m_log.WriteTodayRecords(m_adapters, Today());
+  m_log.SetServiceMode(true);
+  m_supervision.writer = LogWriter::Service;
+  if (ServiceRecordsRates())
+    for (AdapterEntry& e : m_adapters) e.rateFile.reset();
+  m_log.CloseTrafficLog();
+  // Today's totals stay as counted.
+  if (!m_log.OpenTrafficLog()) PostMessageW(m_hwnd, UM_LOG_OPEN_FAILED, 0, 0);
+  // No longer the owner: the endpoint stops before the service starts and takes the port.
+  UpdateMetricsServing();
+}
+
+bool CMainDlg::RestartAsAdministrator(HWND sheet) {
+  wchar_t path[MAX_PATH] = {};
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
+  // The new copy waits for this one to end (it holds the log) and opens the Service page.
+  WriteDword(m_store, SettingsRoot::CurrentUser, keys::kOptions, kRestartedFromValue, GetCurrentProcessId());
+  // Without a window handle to find, the new copy is not handed over to this one.
+  uint32_t handle = m_options.hwnd;
+  m_options.hwnd = 0;
+  SaveOptions(m_store, SettingsRoot::CurrentUser, m_options, kGroupHandle);
+  SHELLEXECUTEINFOW run{};
+  run.cbSize = sizeof run;
+  run.fMask = SEE_MASK_NOASYNC;
+  run.hwnd = sheet ? sheet : m_hwnd;
+  run.lpVerb = L"runas";
+  run.lpFile = path;
+  run.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExW(&run)) {
+    m_store.DeleteValue(SettingsRoot::CurrentUser, keys::kOptions, kRestartedFromValue);
+    m_options.hwnd = handle;
+    SaveOptions(m_store, SettingsRoot::CurrentUser, m_options, kGroupHandle);
+    return false;
+  }
+  if (sheet && sheet != m_hwnd) {
+    // The sheet closes first; OpenOptions then ends the program.
+    m_endAfterOptions = true;
+    PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+  } else {
+    EndModal(IDCANCEL);
+  }
+  return true;
 }
 
 }  // namespace vantrel

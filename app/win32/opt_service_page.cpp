@@ -10,6 +10,7 @@
 #include "app/logic/main_messages.h"
 #include "app/logic/options_apply.h"
 #include "app/logic/service_page_logic.h"
+#include "app/win32/main_dlg.h"
 #include "app/win32/report_job_dlg.h"
 #include "platform/win32/service_control.h"
 #include "reports/report_sort.h"
@@ -25,6 +26,7 @@ struct JobRow : ui::CSortListCtrl::ItemData {
 };
 
 constexpr int kColumns = 4;
+constexpr int kApplyButton = 0x3021;  // the sheet's Apply button (ID_APPLY_NOW)
 
 }  // namespace
 
@@ -44,6 +46,26 @@ void COptServicePage::InitPage() {
   m_list.AddColumn(L"Report File", 150, LVCFMT_LEFT, kSortText);
   for (const ServiceReportJob& job : m_values.jobs) AddRow(job);
   UpdateEnables();
+  UpdateShield();
+}
+
+void COptServicePage::UpdateShield() {
+  bool differs = Checked(IDC_SERVICE_ENABLE) != m_enabledAtOpening;
+  // Asked once, and only when it matters (the check creates the machine-wide key).
+  if (differs && !m_hasRights) m_hasRights = HasServiceAdminRights();
+  bool shield = differs && !*m_hasRights;
+  HWND sheet = GetParent(m_hwnd);
+  if (HWND apply = sheet ? GetDlgItem(sheet, kApplyButton) : nullptr)
+    SendMessageW(apply, BCM_SETSHIELD, 0, shield ? TRUE : FALSE);
+}
+
+void COptServicePage::OfferRestartAsAdministrator() {
+  HWND sheet = GetParent(m_hwnd);
+  std::wstring text = std::wstring(kServiceRightsText) + L"\n\n" + kRestartAsAdminQuestion;
+  if (MessageBoxW(sheet, text.c_str(), kAppCaption, MB_YESNO | MB_ICONWARNING) == IDYES &&
+      SendMessageW(OptionsSheet().MainWindow(), UM_RESTART_AS_ADMIN, reinterpret_cast<WPARAM>(sheet), 0))
+    return;
+  SetFocus(Item(IDC_SERVICE_ENABLE));
 }
 
 void COptServicePage::AddRow(const ServiceReportJob& job) {
@@ -99,8 +121,11 @@ void COptServicePage::OnRemove() {
 PageCheck COptServicePage::CheckPage() {
   // Switching the service mode needs the machine-wide settings and the SCM; without them
   // nothing is written.
-  if (Checked(IDC_SERVICE_ENABLE) != m_enabledAtOpening && !HasServiceAdminRights())
-    return PageCheck{false, kServiceRightsText, IDC_SERVICE_ENABLE};
+  if (Checked(IDC_SERVICE_ENABLE) != m_enabledAtOpening && !HasServiceAdminRights()) {
+    BringToFront();
+    OfferRestartAsAdministrator();
+    return PageCheck{false, L"", IDC_SERVICE_ENABLE};
+  }
   return PageCheck{};
 }
 
@@ -111,10 +136,12 @@ bool COptServicePage::SendToMain() {
   data.recordInService = Checked(IDC_SERVICE_RECORD);
   for (int row = 0; row < m_list.RowCount(); ++row)
     if (const auto* r = static_cast<const JobRow*>(m_list.RowData(row))) data.jobs.push_back(r->job);
+  data.statusWindow = reinterpret_cast<uintptr_t>(Item(IDC_SERVICE_STATUS));
   m_values = data;
   if (!OptionsSheet().ApplyToMain(kPageService, &m_values)) return false;
   // The switch as it is now is what the next apply compares with.
   m_enabledAtOpening = m_values.enabled;
+  UpdateShield();
   return true;
 }
 
@@ -125,6 +152,7 @@ bool COptServicePage::OnPageMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* res
       switch (LOWORD(wp)) {
         case IDC_SERVICE_ENABLE:
           UpdateEnables();
+          UpdateShield();
           MarkChanged();
           return true;
         case IDC_SERVICE_NOTIFY:

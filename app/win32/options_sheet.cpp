@@ -38,6 +38,11 @@ BOOL COptionsPage::OnInitDialog() {
 bool COptionsPage::OnApply() {
   if (!m_changed) return true;
   PageCheck check = CheckPage();
+  if (!check.ok && check.message.empty()) {
+    // The page has already talked to the user.
+    BringToFront();
+    return false;
+  }
   if (!check.ok) return RefuseWithWarning(kAppCaption, check.message, check.focusControl);
   if (!SendToMain()) {
     BringToFront();
@@ -122,7 +127,7 @@ void COptionsSheet::CreatePages() {
   m_pages.push_back(std::make_unique<COptGraphTextPage>(*this));
   m_pages.push_back(std::make_unique<COptAdaptersPage>(*this));
   m_pages.push_back(std::make_unique<COptNotifyPage>(*this));
-  m_pages.push_back(std::make_unique<COptServicePage>(*this));
+  m_pages.push_back(std::make_unique<COptServicePage>(*this));  // kServiceOptionsPageIndex
   m_pages.push_back(std::make_unique<COptMetricsPage>(*this));
 }
 

@@ -36,6 +36,9 @@ struct OptionsSheetData {
 
 class COptionsSheet;
 
+// The Service page's place among the sheet's pages (the last tab).
+constexpr int kServiceOptionsPageIndex = 4;
+
 // A page of the Options sheet: the dialog font, the changed and initialized flags, the Help
 // button, and the apply flow (a page without changes applies nothing; a page that fails its
 // check shows the warning and keeps the sheet open).

@@ -95,6 +95,19 @@ bool CTrayIcon::ModifyIconAndTip(HICON icon, const std::wstring& tip) {
 
 bool CTrayIcon::ModifyTip(const std::wstring& tip) { return Call(NIM_MODIFY, NIF_TIP, nullptr, tip); }
 
+bool CTrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) {
+  NOTIFYICONDATAW nid{};
+  // Balloons came with the Windows 2000 layout; the icon keeps what the older calls set.
+  nid.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  nid.hWnd = m_owner;
+  nid.uID = kTrayIconId;
+  nid.uFlags = NIF_INFO;
+  lstrcpynW(nid.szInfo, text.c_str(), ARRAYSIZE(nid.szInfo));
+  lstrcpynW(nid.szInfoTitle, title.c_str(), ARRAYSIZE(nid.szInfoTitle));
+  nid.dwInfoFlags = NIIF_INFO;
+  return m_notify(NIM_MODIFY, &nid) != FALSE;
+}
+
 bool CTrayIcon::Delete() { return Call(NIM_DELETE, NIF_MESSAGE, nullptr, std::wstring()); }
 
 bool CTrayIcon::AddInitial() {

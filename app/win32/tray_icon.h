@@ -66,6 +66,9 @@ class CTrayIcon {
   bool Delete();
   // At start when no graph icon will be shown: the no-traffic icon and the tip "Vantrel".
   bool AddInitial();
+  // A balloon with an information icon over the icon (which must be there); false when the
+  // shell cannot show one.
+  bool ShowBalloon(const std::wstring& title, const std::wstring& text);
 
   // One tick for the tray adapter (its history just extended). `view` is the adapter's rate
   // view or null when it is not displayed; the graph icon needs it (scale top, background).

@@ -1,6 +1,7 @@
 #include "platform/win32/registry_store.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 namespace vantrel {
 
@@ -130,6 +131,19 @@ bool RegistryStore::DeleteTree(SettingsRoot root, const std::wstring& path) {
   }
   LONG rc = RegDeleteKeyW(RootKey(root), path.c_str());
   return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
+bool RegistryStore::RestrictToAdministrators(SettingsRoot root, const std::wstring& path) {
+  Key k;
+  if (!k.Open(root, path, WRITE_DAC)) return false;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdministratorsOnlyKeyDescriptor, SDDL_REVISION_1,
+                                                            &descriptor, nullptr))
+    return false;
+  // Set on the existing key: a descriptor given to RegCreateKeyExW is not kept everywhere.
+  LONG rc = RegSetKeySecurity(k.get(), DACL_SECURITY_INFORMATION, descriptor);
+  LocalFree(descriptor);
+  return rc == ERROR_SUCCESS;
 }
 
 }  // namespace vantrel

@@ -17,6 +17,11 @@ class RegistryStore : public ISettingsStore {
   bool EnumValues(SettingsRoot root, const std::wstring& path,
                   std::vector<std::pair<std::wstring, StoredValue>>* values) override;
   bool DeleteTree(SettingsRoot root, const std::wstring& path) override;
+  // A protected DACL: full access for SYSTEM and Administrators, no other entry.
+  bool RestrictToAdministrators(SettingsRoot root, const std::wstring& path) override;
 };
+
+// The descriptor RestrictToAdministrators sets.
+inline constexpr wchar_t kAdministratorsOnlyKeyDescriptor[] = L"D:P(A;OICI;KA;;;SY)(A;OICI;KA;;;BA)";
 
 }  // namespace vantrel

@@ -1,6 +1,7 @@
 #include "platform/win32/service_control.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <vector>
 
@@ -30,28 +31,69 @@ int32_t StateOf(SC_HANDLE service) {
   return static_cast<int32_t>(st.dwCurrentState);
 }
 
-bool Wait(SC_HANDLE service, ServiceWaitGoal goal) {
-  return WaitForServiceState([service] { return StateOf(service); }, [] { Sleep(kServicePollMilliseconds); }, goal);
+bool Wait(SC_HANDLE service, ServiceWaitGoal goal, int maxPolls) {
+  return WaitForServiceState([service] { return StateOf(service); }, [] { Sleep(kServicePollMilliseconds); }, goal,
+                             maxPolls);
+}
+
+// The start type, or SERVICE_DISABLED + 1 when it cannot be read.
+DWORD StartTypeOf(SC_HANDLE service) {
+  DWORD need = 0;
+  QueryServiceConfigW(service, nullptr, 0, &need);
+  if (need == 0) return SERVICE_DISABLED + 1;
+  std::vector<uint8_t> buffer(need);
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+  if (!QueryServiceConfigW(service, config, need, &need)) return SERVICE_DISABLED + 1;
+  return config->dwStartType;
 }
 
 }  // namespace
 
+int ScmServiceState::MaxPolls() const {
+  if (!m_deadline) return kServiceMaxPolls;
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*m_deadline - std::chrono::steady_clock::now());
+  return left.count() <= 0 ? 0 : static_cast<int>(left.count() / kServicePollMilliseconds) + 1;
+}
+
 int32_t ScmServiceState::QueryServiceState(const std::wstring& name) {
-  ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  // Asking for the state is every user's right: no more access than that is asked for.
+  ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!scm) return kServiceNoAnswer;
   ScHandle service(OpenServiceW(scm.get(), name.c_str(), SERVICE_QUERY_STATUS));
   if (!service) return kServiceNoAnswer;
   return StateOf(service.get());
 }
 
+ServiceLook ScmServiceState::LookAtService(const std::wstring& name) {
+  ServiceLook look;
+  ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!scm) return look;
+  ScHandle service(OpenServiceW(scm.get(), name.c_str(), SERVICE_QUERY_STATUS));
+  if (!service) {
+    if (GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) look.state = kServiceNotInstalled;
+    return look;
+  }
+  look.state = StateOf(service.get());
+  ScHandle starter(OpenServiceW(scm.get(), name.c_str(), SERVICE_START | SERVICE_QUERY_CONFIG));
+  if (starter) {
+    look.startable = StartTypeOf(starter.get()) != SERVICE_DISABLED;
+  } else {
+    // Without the right to read its configuration a user may still be allowed to start it;
+    // a disabled service then refuses the start itself.
+    ScHandle startOnly(OpenServiceW(scm.get(), name.c_str(), SERVICE_START));
+    look.startable = static_cast<bool>(startOnly);
+  }
+  return look;
+}
+
 bool ScmServiceState::StopServiceAndWait(const std::wstring& name) {
-  ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!scm) return false;
-  ScHandle service(OpenServiceW(scm.get(), name.c_str(), SERVICE_ALL_ACCESS));
+  ScHandle service(OpenServiceW(scm.get(), name.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS));
   if (!service) return false;
   SERVICE_STATUS st{};
   if (!ControlService(service.get(), SERVICE_CONTROL_STOP, &st)) return false;
-  return Wait(service.get(), ServiceWaitGoal::Stopped);
+  return Wait(service.get(), ServiceWaitGoal::Stopped, MaxPolls());
 }
 
 bool ScmServiceState::InstallService(const std::wstring& programPath, const std::wstring& name,
@@ -65,19 +107,31 @@ bool ScmServiceState::InstallService(const std::wstring& programPath, const std:
   std::vector<wchar_t> deps(dependencies.begin(), dependencies.end());
   deps.push_back(L'\0');
   deps.push_back(L'\0');
-  ScHandle service(CreateServiceW(scm.get(), name.c_str(), displayName.c_str(), GENERIC_WRITE, type, start,
-                                  SERVICE_ERROR_NORMAL, programPath.c_str(), nullptr, nullptr,
+  std::wstring commandLine = QuotedProgramPath(programPath);
+  ScHandle service(CreateServiceW(scm.get(), name.c_str(), displayName.c_str(), GENERIC_WRITE | WRITE_DAC, type, start,
+                                  SERVICE_ERROR_NORMAL, commandLine.c_str(), nullptr, nullptr,
                                   dependencies.empty() ? nullptr : deps.data(), nullptr, nullptr));
-  return static_cast<bool>(service);
+  if (!service) return false;
+  // Without it the service keeps the system's default access (administrators only start
+  // it): still a working service, so the install counts as done.
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (ConvertStringSecurityDescriptorToSecurityDescriptorW(kServiceSecurityDescriptor, SDDL_REVISION_1, &descriptor,
+                                                           nullptr)) {
+    SetServiceObjectSecurity(service.get(), DACL_SECURITY_INFORMATION, descriptor);
+    LocalFree(descriptor);
+  }
+  return true;
 }
 
 bool ScmServiceState::StartServiceAndWait(const std::wstring& name) {
-  ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  // Only the rights the start needs, so that a user whom the service's descriptor lets start
+  // it can do so without administrator rights.
+  ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!scm) return false;
-  ScHandle service(OpenServiceW(scm.get(), name.c_str(), SERVICE_ALL_ACCESS));
+  ScHandle service(OpenServiceW(scm.get(), name.c_str(), SERVICE_START | SERVICE_QUERY_STATUS));
   if (!service) return false;
   if (!StartServiceW(service.get(), 0, nullptr)) return false;
-  return Wait(service.get(), ServiceWaitGoal::Running);
+  return Wait(service.get(), ServiceWaitGoal::Running, MaxPolls());
 }
 
 bool ScmServiceState::RemoveService(const std::wstring& name) {
@@ -86,7 +140,8 @@ bool ScmServiceState::RemoveService(const std::wstring& name) {
   ScHandle service(OpenServiceW(scm.get(), name.c_str(), DELETE | SERVICE_STOP | SERVICE_QUERY_STATUS));
   if (!service) return false;
   SERVICE_STATUS st{};
-  if (ControlService(service.get(), SERVICE_CONTROL_STOP, &st)) Wait(service.get(), ServiceWaitGoal::NotStopPending);
+  if (ControlService(service.get(), SERVICE_CONTROL_STOP, &st))
+    Wait(service.get(), ServiceWaitGoal::NotStopPending, MaxPolls());
   return DeleteService(service.get()) != FALSE;
 }
 
@@ -98,6 +153,11 @@ bool HasServiceAdminRights() {
   RegCloseKey(key);
   ScHandle scm(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   return static_cast<bool>(scm);
+}
+
+std::wstring QuotedProgramPath(const std::wstring& path) {
+  if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') return path;
+  return L"\"" + path + L"\"";
 }
 
 std::wstring ServiceProgramPath() {

@@ -32,6 +32,9 @@ constexpr int kMaxRenegotiations = 8;
 // The close_notify is a courtesy: it may not hold the sender thread for long.
 constexpr uint32_t kCloseNotifyMs = 5000;
 
+// TLS record content type of an alert.
+constexpr uint8_t kAlertRecord = 21;
+
 constexpr DWORD kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |
                                 ISC_REQ_EXTENDED_ERROR | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
                                 ISC_REQ_MANUAL_CRED_VALIDATION;
@@ -281,9 +284,16 @@ class SchannelSession : public ITcpSocket {
       sent = SendToken(out, deadline);
       if (FAILED(status)) return TlsResult::Failed;
       if (sent != SocketResult::Ok) return FromSocket(sent);
+      if (status == SEC_I_INCOMPLETE_CREDENTIALS) {
+        // The server asks for a client certificate. There is none: the same input goes in
+        // again and the handshake continues without one (the server decides whether that
+        // will do). Nothing of the input has been used up, so none of it is dropped.
+        needInput = m_cipher.empty();
+        continue;
+      }
       KeepExtra(&m_cipher, in[1]);
       if (status == SEC_E_OK) return TlsResult::Ok;  // what is left in m_cipher is application data
-      if (status == SEC_I_CONTINUE_NEEDED || status == SEC_I_INCOMPLETE_CREDENTIALS) {
+      if (status == SEC_I_CONTINUE_NEEDED) {
         // Bytes left over are the next handshake message: feed them before reading more.
         needInput = m_cipher.empty();
         continue;
@@ -299,6 +309,10 @@ class SchannelSession : public ITcpSocket {
     m_plainAt = 0;
     for (;;) {
       if (!m_cipher.empty()) {
+        // The record's content type travels in clear: Wine hands the peer's close_notify back
+        // as an empty alert record (21) with nothing after it; an empty record of application
+        // data (23) is legal and only means that there is nothing to read yet.
+        const bool alertRecord = static_cast<uint8_t>(m_cipher[0]) == kAlertRecord;
         SecBuffer buffers[4] = {{static_cast<unsigned long>(m_cipher.size()), SECBUFFER_DATA, m_cipher.data()},
                                 {0, SECBUFFER_EMPTY, nullptr},
                                 {0, SECBUFFER_EMPTY, nullptr},
@@ -324,8 +338,7 @@ class SchannelSession : public ITcpSocket {
             if (r != SocketResult::Ok) return r;
           }
           if (!m_plain.empty()) return SocketResult::Ok;
-          // Wine reports the peer's close_notify as an empty record with nothing after it.
-          if (status == SEC_E_OK && m_cipher.empty()) return Ended();
+          if (status == SEC_E_OK && alertRecord && m_cipher.empty()) return Ended();
           continue;
         }
         if (status != SEC_E_INCOMPLETE_MESSAGE) return Broken(SocketResult::Failed);

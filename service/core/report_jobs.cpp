@@ -60,14 +60,17 @@ std::vector<ServiceReportJob> ReadReportJobs(ISettingsStore& store, SettingsRoot
   return jobs;
 }
 
-void WriteReportJobs(ISettingsStore& store, SettingsRoot root, const std::vector<ServiceReportJob>& jobs) {
-  store.DeleteTree(root, keys::kServiceReports);
-  if (jobs.empty()) return;  // no jobs: no Reports key at all
-  store.CreateKey(root, keys::kServiceReports);
+bool WriteReportJobs(ISettingsStore& store, SettingsRoot root, const std::vector<ServiceReportJob>& jobs) {
+  bool ok = store.DeleteTree(root, keys::kServiceReports);
+  if (jobs.empty()) return ok;  // no jobs: no Reports key at all
+  ok = store.CreateKey(root, keys::kServiceReports) && ok;
   for (size_t i = 0; i < jobs.size(); ++i) {
     auto bytes = SerializeReportJob(jobs[i]);
-    WriteBinary(store, root, keys::kServiceReports, L"Report" + std::to_wstring(i + 1), bytes.data(), bytes.size());
+    ok = WriteBinary(store, root, keys::kServiceReports, L"Report" + std::to_wstring(i + 1), bytes.data(),
+                     bytes.size()) &&
+         ok;
   }
+  return ok;
 }
 
 std::vector<size_t> AdvanceReportJobs(std::vector<ServiceReportJob>* jobs) {

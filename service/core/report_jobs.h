@@ -37,8 +37,8 @@ ServiceReportJob ParseReportJob(const uint8_t* data, size_t size);
 // values larger than a job record are skipped. A missing key gives no jobs.
 std::vector<ServiceReportJob> ReadReportJobs(ISettingsStore& store, SettingsRoot root);
 // Replaces the stored jobs by `jobs`, named "Report1", "Report2", ...; an empty list leaves
-// no Reports key.
-void WriteReportJobs(ISettingsStore& store, SettingsRoot root, const std::vector<ServiceReportJob>& jobs);
+// no Reports key. True when everything was written.
+bool WriteReportJobs(ISettingsStore& store, SettingsRoot root, const std::vector<ServiceReportJob>& jobs);
 
 // One tick of the scheduler: every job's countdown goes down by one; a job whose countdown
 // was 1 or less is due, and starts again at its interval. Returns the indexes of due jobs.

@@ -70,6 +70,8 @@ bool ServiceMonitor::StartUp() {
   LoadServiceOptions(m_deps.store, &m_options);
   if (!m_serviceKey.NotifiesInService()) m_options.notificationEnabled = 0;
   m_email = ReadEmailSettings(m_deps.store, machine);
+  // The key may have been written by an older program that left it readable by every user.
+  ProtectMachineEmailSettings(m_deps.store);
   LoadMonitoredList(m_deps.store, machine, m_deps.adapters, ListOwner::Service, &m_list);
   m_tick.settings().showIPInTitle = m_options.showIPInTitle != 0;
 

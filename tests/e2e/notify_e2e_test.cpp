@@ -39,6 +39,7 @@ constexpr int kNotificationPageIndex = 3;
 constexpr int kEnable = 1053, kNumber = 1044, kUnit = 1056, kDirection = 1055, kPeriod = 1136, kEntry = 1043,
               kPlaySound = 1046, kSoundFile = 1047, kSendEmail = 1169, kRecipients = 1171, kEmailSettings = 1172;
 constexpr int kSecurity = 1179, kPort = 1180, kServer = 1157, kFrom = 1158, kTestAddress = 1176, kTestSend = 1173, kStatus = 1178;
+constexpr int kAuth = 1159, kAccount = 1160;
 constexpr int kSentence = 1108, kRunningTotal = 1109, kAgain = 1107, kMinutes = 1104, kClose = 1086;
 
 // A short mono 8-bit PCM tone.
@@ -227,6 +228,14 @@ TEST_F(NotifyTest, AlertsOnceByDialogAndEmailAndRemindsAfterTheChosenMinute) {
                                      0),
             0u)
       << smtp.Messages()[0];
+  // With authentication and no encryption, OK asks first; No keeps the dialog open.
+  SetCheck(email, kAuth, true);
+  SetControlText(email, kAccount, L"meter");
+  ClickButton(email, IDOK);
+  EXPECT_EQ(Answer(IDNO), L"Security is \"None\": the SMTP password will be sent to the server unencrypted, and "
+                          L"anyone on the way can read it.\n\nDo you want to send the password unencrypted?");
+  EXPECT_TRUE(IsWindow(email));
+  SetCheck(email, kAuth, false);
   ClickButton(email, IDOK);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(email); }, kEffectTimeoutMs));
 

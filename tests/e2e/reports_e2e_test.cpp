@@ -618,8 +618,39 @@ TEST_F(ReportsTest, ShowsExportsBacksUpRestoresAndClearsTheHistory) {
   EXPECT_TRUE(program.WaitForExit(kStartTimeoutMs));
 }
 
+// What the program sees of a service that owns the log: a registered VantrelService (set to
+// disabled, so that the program does not try to start it) and the log held open as its owner
+// holds it. Both go with the object.
+class ServiceHoldingTheLog {
+ public:
+  explicit ServiceHoldingTheLog(const std::wstring& logPath) {
+    if (SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE)) {
+      m_service = CreateServiceW(scm, L"VantrelService", L"Vantrel Service", DELETE, SERVICE_WIN32_OWN_PROCESS,
+                                 SERVICE_DISABLED, SERVICE_ERROR_NORMAL, L"\"C:\\nowhere\\VantrelService.exe\"",
+                                 nullptr, nullptr, nullptr, nullptr, nullptr);
+      CloseServiceHandle(scm);
+    }
+    m_log = CreateFileW(logPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  ~ServiceHoldingTheLog() {
+    if (m_log != INVALID_HANDLE_VALUE) CloseHandle(m_log);
+    if (m_service) {
+      DeleteService(m_service);
+      CloseServiceHandle(m_service);
+    }
+  }
+  bool Holds() const { return m_service && m_log != INVALID_HANDLE_VALUE; }
+
+ private:
+  SC_HANDLE m_service = nullptr;
+  HANDLE m_log = INVALID_HANDLE_VALUE;
+};
+
 TEST_F(ReportsTest, ClearLeavesThePagesAsTheyAreWhileTheServiceOwnsTheLog) {
   ASSERT_TRUE(WriteDword(kServiceKey, L"ServiceEnabled", 1));
+  ServiceHoldingTheLog service(logPath);
+  ASSERT_TRUE(service.Holds());
   HWND main = Start();
   ASSERT_NE(main, nullptr);
   PressKey(main, VK_F3);

@@ -179,6 +179,15 @@ TEST(SecureMail, TlsFromTheFirstByteOnAnotherPort) {
   EXPECT_EQ(test::ReadFileBytes(TlsFile("tls.msg")), r.message);
 }
 
+TEST(SecureMail, AServerThatAsksForAClientCertificateGetsTheMailWithoutOne) {
+  MailRequest r = Request("CLIENTCERT", SmtpSecurity::Tls, true);
+  ASSERT_NE(r.port, 0);
+  EXPECT_EQ(Send("clientcert", r), "");
+  std::vector<std::string> record = FinishedRecord("clientcert");
+  EXPECT_TRUE(AnyLineHas(record, "tls [message]")) << record.size();
+  EXPECT_EQ(test::ReadFileBytes(TlsFile("clientcert.msg")), r.message);
+}
+
 TEST(SecureMail, AServerWithoutStartTlsGetsNothingAfterEhlo) {
   EXPECT_EQ(Send("nostarttls", Request("NOSTARTTLS", SmtpSecurity::StartTls, true)),
             "SMTP server does not support STARTTLS.");

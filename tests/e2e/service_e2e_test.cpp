@@ -35,6 +35,7 @@ TEST_F(ServiceEndToEnd, TheCommandLineAcceptsOnlySlashInstallAndSlashUninstall) 
     EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" " + args), "Invalid parameters.\n") << WideToAnsi(args);
   }
   EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /InStAlL"), "Install service...success\n");
+  EXPECT_EQ(BinaryPath(), L"\"" + m_exe + L"\"") << "the path must be quoted: it may hold spaces";
   EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /INSTALL"), "Install service...failure\n");  // already there
   EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /UNINSTALL"), "Uninstall service...success\n");
   EXPECT_EQ(RunCommand(L"\"" + m_exe + L"\" /uninstall"), "Uninstall service...failure\n");

@@ -1,5 +1,7 @@
 #include "tests/e2e/service_helpers.h"
 
+#include <vector>
+
 namespace vantrel {
 
 std::wstring WinePathOf(const std::string& buildPath) {
@@ -56,6 +58,22 @@ DWORD ServiceState() {
   }
   CloseServiceHandle(scm);
   return state;
+}
+
+std::wstring BinaryPath() {
+  std::wstring path;
+  SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!scm) return path;
+  if (SC_HANDLE svc = OpenServiceW(scm, L"VantrelService", SERVICE_QUERY_CONFIG)) {
+    std::vector<uint8_t> buf(8192);
+    DWORD need = 0;
+    if (QueryServiceConfigW(svc, reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buf.data()), static_cast<DWORD>(buf.size()),
+                            &need))
+      path = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buf.data())->lpBinaryPathName;
+    CloseServiceHandle(svc);
+  }
+  CloseServiceHandle(scm);
+  return path;
 }
 
 }  // namespace vantrel

@@ -28,6 +28,8 @@ std::string WithLf(const std::string& text);
 std::string RunCommand(const std::wstring& commandLine, DWORD* exitCode = nullptr);
 // VantrelService's state from the service control manager, 0 when there is none.
 DWORD ServiceState();
+// The command line the service is registered with.
+std::wstring BinaryPath();
 
 // Polls every 100 ms until pred holds or the seconds passed; true when it held.
 template <typename Pred>

@@ -22,12 +22,13 @@ LIFETIME_S = 600
 IO_TIMEOUT_S = 15
 
 KINDS = {
-    # kind: (certificate, TLS from the first byte, STARTTLS offered)
-    "starttls": ("good", False, True),
-    "tls": ("good", True, False),
-    "nostarttls": ("good", False, False),
-    "untrusted": ("other", False, True),
-    "wrongname": ("wrongname", True, False),
+    # kind: (certificate, TLS from the first byte, STARTTLS offered, asks for a client certificate)
+    "starttls": ("good", False, True, False),
+    "tls": ("good", True, False, False),
+    "nostarttls": ("good", False, False, False),
+    "untrusted": ("other", False, True, False),
+    "wrongname": ("wrongname", True, False, False),
+    "clientcert": ("good", True, False, True),
 }
 
 
@@ -142,9 +143,13 @@ def run_kind(directory, kind, listener, context, implicit, offer_starttls):
 def main():
     directory = sys.argv[1]
     ports = []
-    for kind, (cert, implicit, offer_starttls) in KINDS.items():
+    for kind, (cert, implicit, offer_starttls, client_cert) in KINDS.items():
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(os.path.join(directory, cert + ".pem"), os.path.join(directory, cert + ".key"))
+        if client_cert:
+            # Asks for one but lets a client without one in, as many mail servers do.
+            context.verify_mode = ssl.CERT_OPTIONAL
+            context.load_verify_locations(os.path.join(directory, "ca.pem"))
         listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         listener.bind(("127.0.0.1", 0))
         listener.listen(4)

@@ -54,8 +54,10 @@ void ParseLogRecord(const uint8_t in[kLogRecordSize], TrafficLogRecord* r) {
   r->up = LoadU64(in + 288);
 }
 
-LogRecordScanner::LogRecordScanner(IFile& file, size_t bufferBytes)
-    : m_file(file), m_buffer(bufferBytes < kLogRecordSize ? kLogRecordSize : bufferBytes) {}
+LogRecordScanner::LogRecordScanner(IFile& file, size_t bufferBytes, int64_t from)
+    : m_file(file),
+      m_buffer(bufferBytes < kLogRecordSize ? kLogRecordSize : bufferBytes),
+      m_offset(from > static_cast<int64_t>(kLogHeaderSize) ? from : static_cast<int64_t>(kLogHeaderSize)) {}
 
 bool LogRecordScanner::Fill() {
   // Keep the partial record at the end of the buffer and read behind it.
@@ -78,7 +80,7 @@ bool LogRecordScanner::Fill() {
 bool LogRecordScanner::NextBytes(const uint8_t** bytes, int64_t* offset) {
   if (!m_started) {
     m_started = true;
-    if (!m_file.Seek(static_cast<int64_t>(kLogHeaderSize))) {
+    if (!m_file.Seek(m_offset)) {
       m_eof = true;
       return false;
     }

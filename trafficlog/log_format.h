@@ -48,7 +48,8 @@ void ParseLogRecord(const uint8_t in[kLogRecordSize], TrafficLogRecord* r);
 // short read (a trailing partial record is ignored) or read error.
 class LogRecordScanner {
  public:
-  explicit LogRecordScanner(IFile& file, size_t bufferBytes = 64 * 1024);
+  // `from`: the pass may start at a later record's offset (24 plus a multiple of 296).
+  explicit LogRecordScanner(IFile& file, size_t bufferBytes = 64 * 1024, int64_t from = kLogHeaderSize);
   // The next record and its file offset; false at the end.
   bool Next(TrafficLogRecord* record, int64_t* offset = nullptr);
   // The next record of one entry (equal kind and, for kind 300, identifier). Records of

@@ -317,9 +317,13 @@ void TrafficLog::LoadTodayTotals(MonitoredList& list, const LocalTime& today) {
   LogRecordScanner scanner(*m_file);
   TrafficLogRecord r;
   int64_t offset = 0;
+  int64_t firstOfToday = -1;
+  int64_t end = kLogHeaderSize;
   std::string id;
   while (scanner.Next(&r, &offset)) {
+    end = offset + static_cast<int64_t>(kLogRecordSize);
     if (!(r.date() == d)) continue;
+    if (firstOfToday < 0) firstOfToday = offset;
     id.assign(r.Id());
     AdapterEntry* e = list.Find(r.kind, id);
     if (!e) continue;
@@ -328,6 +332,33 @@ void TrafficLog::LoadTodayTotals(MonitoredList& list, const LocalTime& today) {
     // A record beyond what a 32-bit offset reaches is read but cannot be rewritten.
     e->todayOffset = offset <= kMaxRecordOffset ? static_cast<int32_t>(offset) : -1;
   }
+  m_todayFrom = firstOfToday >= 0 ? firstOfToday : end;
+}
+
+bool TrafficLog::ReadTodayTotals(const MonitoredList& list, const LocalTime& today,
+                                 std::vector<std::pair<uint64_t, uint64_t>>* totals) {
+  totals->assign(list.size(), {0, 0});
+  if (m_access == LogAccess::None) return false;
+  Date d = DateOf(today);
+  // A log cut shorter since (or another day's start) is read whole.
+  int64_t size = m_file->Size();
+  int64_t from = m_totalsDate && *m_totalsDate == d && m_todayFrom <= size ? m_todayFrom : kLogHeaderSize;
+  LogRecordScanner scanner(*m_file, 64 * 1024, from);
+  TrafficLogRecord r;
+  std::string id;
+  while (scanner.Next(&r)) {
+    if (!(r.date() == d)) continue;
+    id.assign(r.Id());
+    size_t i = 0;
+    for (const AdapterEntry& e : list) {
+      if (e.Matches(r.kind, id)) {
+        (*totals)[i] = {r.down, r.up};
+        break;
+      }
+      ++i;
+    }
+  }
+  return true;
 }
 
 bool TrafficLog::WriteTodayRecords(MonitoredList& list, const LocalTime& today) {

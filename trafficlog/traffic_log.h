@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "engine/adapter_entry.h"
 #include "platform/adapter_source.h"
@@ -95,6 +97,12 @@ class TrafficLog {
   // last one per entry wins). Without a log the totals stay, unless the day has changed
   // since the totals were last loaded or written: then they start again at 0.
   void LoadTodayTotals(MonitoredList& list, const LocalTime& today);
+  // Today's totals as the open log holds them now, in list order (0 for an entry without a
+  // record), the entries left as they are: for a reader that follows what the writer wrote.
+  // Only the part of the log from the first record of `today` seen by LoadTodayTotals on is
+  // read. False without an open log.
+  bool ReadTodayTotals(const MonitoredList& list, const LocalTime& today,
+                       std::vector<std::pair<uint64_t, uint64_t>>* totals);
   // Writes every entry's today totals to its record dated `today`, appending a record for an
   // entry that has none yet, then flushes. Nothing while no log is open or as reader. An
   // entry whose write fails keeps its totals (and an offset of -1 if it had none) for the
@@ -166,6 +174,9 @@ class TrafficLog {
   std::wstring m_damagedCopy;
   // The day the entries' today totals belong to, once known.
   std::optional<Date> m_totalsDate;
+  // Where today's records begin (the first found by LoadTodayTotals, else the end of the log
+  // then): records of today are only ever appended behind it.
+  int64_t m_todayFrom = kLogHeaderSize;
 };
 
 }  // namespace vantrel

@@ -29,12 +29,80 @@ SupervisionStep PlanServiceSupervision(LogWriter writer, const ServiceLook& seen
   }
 }
 
-bool TakeTodayFromLog(TrafficLog& log, MonitoredList& list, SamplingTick& tick, const LocalTime& today) {
-  std::vector<std::pair<uint64_t, uint64_t>> counted;
-  counted.reserve(list.size());
-  for (const AdapterEntry& e : list) counted.emplace_back(e.todayDown, e.todayUp);
+namespace {
+
+TodayTotals CountsOf(const MonitoredList& list) {
+  TodayTotals counts;
+  counts.reserve(list.size());
+  for (const AdapterEntry& e : list) counts.emplace_back(e.todayDown, e.todayUp);
+  return counts;
+}
+
+// Equal entry by entry; an entry one of them does not have yet counts as 0.
+bool SameTotals(const TodayTotals& a, const TodayTotals& b) {
+  const std::pair<uint64_t, uint64_t> none{0, 0};
+  for (size_t i = 0; i < std::max(a.size(), b.size()); ++i)
+    if ((i < a.size() ? a[i] : none) != (i < b.size() ? b[i] : none)) return false;
+  return true;
+}
+
+}  // namespace
+
+void HandBackBaseline::Agree(const MonitoredList& list) {
+  m_counted = CountsOf(list);
+  m_logged = m_counted;
+  m_valid = true;
+  m_hasNote = false;
+}
+
+void HandBackBaseline::NoteRecordMoment(const MonitoredList& list) {
+  m_note = CountsOf(list);
+  m_hasNote = true;
+}
+
+void HandBackBaseline::Observe(const TodayTotals& logged) {
+  if (!m_hasNote) return;
+  m_hasNote = false;
+  if (m_valid && SameTotals(logged, m_logged)) return;
+  m_logged = logged;
+  m_counted = std::move(m_note);
+  m_valid = true;
+}
+
+bool HandBackBaseline::TotalsAfterPair(const TodayTotals& logged, const TodayTotals& counted,
+                                       TodayTotals* totals) const {
+  if (!m_valid || logged.size() != counted.size() || !SameTotals(logged, m_logged)) return false;
+  const std::pair<uint64_t, uint64_t> none{0, 0};
+  totals->clear();
+  for (size_t i = 0; i < counted.size(); ++i) {
+    // An entry added since the pair has no record yet and was counted by this program alone.
+    const auto& pairCounted = i < m_counted.size() ? m_counted[i] : none;
+    // A count below its pair (today's totals reset since) is not this program's to add.
+    if (counted[i].first < pairCounted.first || counted[i].second < pairCounted.second) return false;
+    totals->emplace_back(logged[i].first + (counted[i].first - pairCounted.first),
+                         logged[i].second + (counted[i].second - pairCounted.second));
+  }
+  return true;
+}
+
+bool TakeTodayFromLog(TrafficLog& log, MonitoredList& list, SamplingTick& tick, const LocalTime& today,
+                      const HandBackBaseline* baseline) {
+  TodayTotals counted = CountsOf(list);
   if (!log.OpenTrafficLogAsOwner()) return false;
   log.LoadTodayTotals(list, today);
+  TodayTotals totals;
+  if (baseline && baseline->TotalsAfterPair(CountsOf(list), counted, &totals)) {
+    // The log is as the service left it at a known moment: what this program counted since
+    // is added, and this program's own readings go on.
+    size_t i = 0;
+    for (AdapterEntry& e : list) {
+      e.todayDown = totals[i].first;
+      e.todayUp = totals[i].second;
+      ++i;
+    }
+    log.WriteTodayRecords(list, today);
+    return true;
+  }
   bool logIsAhead = false;
   size_t i = 0;
   for (AdapterEntry& e : list) {

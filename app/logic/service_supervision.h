@@ -6,6 +6,8 @@
 // Here are the decision over what was seen and the arithmetic of taking the log over; the
 // window asks the service control manager and carries the steps out.
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "engine/adapter_entry.h"
 #include "engine/sampling_tick.h"
@@ -45,6 +47,41 @@ inline constexpr wchar_t kServiceNotRunningNotice[] =
 inline constexpr wchar_t kServiceNotInstalledNotice[] =
     L"Vantrel Service is not installed. The service mode is now off and Vantrel counts the traffic itself.";
 
+// Today's download and upload totals of each entry, in list order.
+using TodayTotals = std::vector<std::pair<uint64_t, uint64_t>>;
+
+// What the log held while this program had counted how much, entry by entry, learnt while
+// the service writes the log. The service writes its records at the tick's record moments
+// (minutes 0, 16, 32 and 48, each new hour and day), the same seconds at which this program
+// notes its own count; reading the log a little later pairs the two. A service that dies
+// leaves the log at its last pair, and taking the log over then adds exactly what this
+// program counted after that moment: neither the seconds the service never wrote nor those
+// it counted before this program started are lost.
+class HandBackBaseline {
+ public:
+  // The log and this program agree: today's totals were just loaded from it, or written to
+  // it before the service took it.
+  void Agree(const MonitoredList& list);
+  // A record moment: the service writes its records now; this program's count of this second.
+  void NoteRecordMoment(const MonitoredList& list);
+  bool ObservationDue() const { return m_hasNote; }
+  // The log's today's totals read after the record moment. Changed: they were written at that
+  // moment and pair with the count noted then. Unchanged: the service wrote nothing (it is
+  // dead, or nothing went through), and the last pair stays.
+  void Observe(const TodayTotals& logged);
+  // When `logged` (the log now) is still the last pair's log side, each entry's total is that
+  // plus what this program counted since (`counted`), into `*totals`. False when the pair does
+  // not explain the log (the service wrote at another moment, such as its stop).
+  bool TotalsAfterPair(const TodayTotals& logged, const TodayTotals& counted, TodayTotals* totals) const;
+
+ private:
+  bool m_valid = false;
+  TodayTotals m_logged;   // the log's side of the last pair
+  TodayTotals m_counted;  // this program's side
+  bool m_hasNote = false;
+  TodayTotals m_note;     // this program's count at the last record moment
+};
+
 // This program takes the log over from the service (switching the mode off, or counting
 // while the service does not run). The log is opened as owner without stopping anyone; each
 // entry's today's totals become the larger of what the log holds and what this program
@@ -55,6 +92,9 @@ inline constexpr wchar_t kServiceNotInstalledNotice[] =
 // this program's own last readings and nothing is lost. Today's records are written at once.
 // False when the log could not be owned: the open log, the totals and the counters stay as
 // they were.
-bool TakeTodayFromLog(TrafficLog& log, MonitoredList& list, SamplingTick& tick, const LocalTime& today);
+// With a baseline that explains what the log holds, the totals are the baseline's and
+// counting goes on from this program's own readings.
+bool TakeTodayFromLog(TrafficLog& log, MonitoredList& list, SamplingTick& tick, const LocalTime& today,
+                      const HandBackBaseline* baseline = nullptr);
 
 }  // namespace vantrel

@@ -248,7 +248,10 @@ void CMainDlg::OpenTrafficLogAtStart() {
   m_supervision.writer = ServiceMode() ? LogWriter::Service : LogWriter::Program;
   m_log.LocateTrafficLog();
   if (m_log.OpenTrafficLog())
-    StartCountingDay(m_clock, *m_tick, [this](const LocalTime& today) { m_log.LoadTodayTotals(m_adapters, today); });
+    StartCountingDay(m_clock, *m_tick, [this](const LocalTime& today) {
+      m_log.LoadTodayTotals(m_adapters, today);
+      m_supervision.baseline.Agree(m_adapters);
+    });
   else
     PostMessageW(m_hwnd, UM_LOG_OPEN_FAILED, 0, 0);
   UpdateMetricsServing();
@@ -267,10 +270,19 @@ void CMainDlg::PrepareNotification() {
 
 // Tick hooks.
 void CMainDlg::WriteTodayRecords(const LocalTime& date) {
+  if (ServiceWritesLog()) {
+    // The service writes its records at this same second.
+    m_supervision.baseline.NoteRecordMoment(m_adapters);
+    m_supervision.notedAt = GetTickCount64();
+    return;
+  }
   if (m_log.WriteTodayRecords(m_adapters, date)) m_metrics.endpoint.NoteLogWritten(UnixMillisecondsNow());
 }
 
-void CMainDlg::LoadTodayTotals(const LocalTime& newDate) { m_log.LoadTodayTotals(m_adapters, newDate); }
+void CMainDlg::LoadTodayTotals(const LocalTime& newDate) {
+  m_log.LoadTodayTotals(m_adapters, newDate);
+  m_supervision.baseline.Agree(m_adapters);
+}
 
 void CMainDlg::DayChanged(const LocalTime&) {
   if (m_options.notificationEnabled) PrepareNotification();

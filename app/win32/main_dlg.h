@@ -80,6 +80,8 @@ struct ServiceSupervision {
   bool toldNotRunning = false;            // each notice once per run of the program
   bool toldNotInstalled = false;
   std::wstring pendingNotice;             // shown at the next tick, once the tray icon is there
+  HandBackBaseline baseline;              // what the log held while this program counted how much
+  ULONGLONG notedAt = 0;                  // GetTickCount64 of the last record moment noted
 };
 
 // For the e-mail sender thread: posts UM_EMAIL_RESULT with the sender's thread id and, on

@@ -130,7 +130,9 @@ void CMainDlg::ReportServiceApplyFailures(const ServiceApplyFailures& failures, 
 }
 
 bool CMainDlg::TakeLogAsOwner() {
-  if (m_log.Access() != LogAccess::Owner && (!m_tick || !TakeTodayFromLog(m_log, m_adapters, *m_tick, Today())))
+  const HandBackBaseline* baseline = m_supervision.writer == LogWriter::Service ? &m_supervision.baseline : nullptr;
+  if (m_log.Access() != LogAccess::Owner &&
+      (!m_tick || !TakeTodayFromLog(m_log, m_adapters, *m_tick, Today(), baseline)))
     return false;
   m_supervision.writer = LogWriter::Program;
   // The owner of the log serves the metrics.
@@ -154,8 +156,9 @@ void CMainDlg::HandLogToService() {
   if (ServiceRecordsRates())
     for (AdapterEntry& e : m_adapters) e.rateFile.reset();
   m_log.CloseTrafficLog();
-  // Today's totals stay as counted.
+  // Today's totals stay as counted, and the log holds them.
   if (!m_log.OpenTrafficLog()) PostMessageW(m_hwnd, UM_LOG_OPEN_FAILED, 0, 0);
+  m_supervision.baseline.Agree(m_adapters);
   // No longer the owner: the endpoint stops before the service starts and takes the port.
   UpdateMetricsServing();
 }

@@ -18,6 +18,9 @@ namespace {
 // A started service must still run a moment later: one that cannot open the log or is not
 // enabled in the settings stops by itself right after reporting that it runs.
 constexpr DWORD kStartSettleMilliseconds = 3000;
+// How long after a record moment the service's records are read: its tick runs at its own
+// phase of the second and may be late on a busy machine.
+constexpr ULONGLONG kRecordObservationDelayMilliseconds = 10000;
 
 bool StartAndStayRunning() {
   ScmServiceState scm;
@@ -31,6 +34,13 @@ bool StartAndStayRunning() {
 void CMainDlg::SuperviseOnTick() {
   ShowPendingNotice();
   if (!ServiceMode()) return;
+  // A little after a record moment the service's records are in the log: what they say pairs
+  // with what this program had counted then.
+  if (ServiceWritesLog() && m_supervision.baseline.ObservationDue() &&
+      GetTickCount64() - m_supervision.notedAt >= kRecordObservationDelayMilliseconds) {
+    TodayTotals logged;
+    if (m_log.ReadTodayTotals(m_adapters, Today(), &logged)) m_supervision.baseline.Observe(logged);
+  }
   if (GetTickCount64() - m_supervision.lastLook >= kSupervisionIntervalMilliseconds) SuperviseService();
 }
 

@@ -158,5 +158,41 @@ TEST_F(LogHandOverTest, AServiceThatDiedWithoutWritingLosesNothingTheProgramCoun
   EXPECT_EQ(m_programList.All().todayDown, 1400u);
 }
 
+TEST_F(LogHandOverTest, ADeadServicesLogGetsWhatTheProgramCountedAfterTheServicesLastRecordMoment) {
+  HandBackBaseline baseline;
+  baseline.Agree(m_programList);  // today's totals loaded from the log at the program's start
+  auto recordMoment = [&](bool serviceAlive) {
+    if (serviceAlive) m_serviceLog.WriteTodayRecords(m_serviceList, m_clock.Now());
+    baseline.NoteRecordMoment(m_programList);
+    TodayTotals logged;
+    ASSERT_TRUE(m_programLog.ReadTodayTotals(m_programList, m_clock.Now(), &logged));
+    baseline.Observe(logged);
+  };
+  m_serviceTick.Run();
+  Traffic(5000);  // the service counted it before the program started, and has not written it
+  m_serviceTick.Run();
+  m_programTick.Run();
+  Traffic(1000);
+  m_serviceTick.Run();
+  m_programTick.Run();
+  recordMoment(true);  // the log holds 6000 while the program has counted 1000
+  Traffic(300);
+  m_serviceTick.Run();
+  m_programTick.Run();
+  m_serviceLog.CloseTrafficLog();  // killed: its 300 never reach the log
+  Traffic(40);
+  m_programTick.Run();
+  recordMoment(false);  // nothing written: the service is gone, the pair stays
+  Traffic(20);          // after the program's last tick, before the take-over
+
+  ASSERT_TRUE(TakeTodayFromLog(m_programLog, m_programList, m_programTick, m_clock.Now(), &baseline));
+  EXPECT_EQ(ProgramCounted(), 6340u);
+  Traffic(60);
+  m_programTick.Run();
+  EXPECT_EQ(ProgramCounted(), 6420u) << "the program's own readings go on: the 20 and the 60";
+  m_programLog.WriteTodayRecords(m_programList, m_clock.Now());
+  EXPECT_EQ(Logged(), std::make_pair(uint64_t{6420}, uint64_t{6420}));
+}
+
 }  // namespace
 }  // namespace vantrel

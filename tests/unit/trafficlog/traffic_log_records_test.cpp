@@ -44,6 +44,25 @@ class TrafficLogRecordsTest : public ::testing::Test {
   FixedKnownFolders m_folders{L"C:\\prog\\", std::nullopt};
 };
 
+TEST_F(TrafficLogRecordsTest, AReaderFollowsTodaysRecordsTheWriterRewritesAndAppends) {
+  const std::string older = HeaderBytes() + RecordBytes(kYesterday, 100, "", 1, 1) +
+                            RecordBytes(kYesterday, 300, "ETH0", 2, 2);
+  auto log = Open(older + RecordBytes(kToday, 100, "", 1000, 2000), true);
+  MonitoredList list = MakeList({"ETH0"});
+  log->LoadTodayTotals(list, kToday);
+  // The writer rewrites the record that was there and appends one for the adapter.
+  m_files.Put(kPath, older + RecordBytes(kToday, 100, "", 1500, 2500) + RecordBytes(kToday, 300, "ETH0", 70, 80));
+
+  std::vector<std::pair<uint64_t, uint64_t>> totals;
+  ASSERT_TRUE(log->ReadTodayTotals(list, kToday, &totals));
+  EXPECT_EQ(totals, (std::vector<std::pair<uint64_t, uint64_t>>{{1500, 2500}, {0, 0}, {70, 80}}));
+  EXPECT_EQ(list.All().todayDown, 1000u) << "the entries are left as they were";
+  // Cut back and written anew: read whole.
+  m_files.Put(kPath, HeaderBytes() + RecordBytes(kToday, 300, "ETH0", 5, 6));
+  ASSERT_TRUE(log->ReadTodayTotals(list, kToday, &totals));
+  EXPECT_EQ(totals, (std::vector<std::pair<uint64_t, uint64_t>>{{0, 0}, {0, 0}, {5, 6}}));
+}
+
 TEST_F(TrafficLogRecordsTest, TodaysRecordsAreLoadedAndTheOtherEntriesAppendedAtTheNextWrite) {
   std::string bytes = HeaderBytes() + RecordBytes(kYesterday, 100, "", 1, 1) +
                       RecordBytes(kToday, 100, "", 1000, 2000) + RecordBytes(kToday, 300, "ETH0", 300, 400) +

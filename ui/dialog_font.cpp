@@ -126,6 +126,12 @@ BOOL CALLBACK SetFontProc(HWND child, LPARAM font) {
   return TRUE;
 }
 
+// Gives the font to every child window of the parent (not redrawn until shown).
+void SetFontOnChildren(HWND parent, HFONT font) {
+  if (!parent || !font) return;
+  EnumChildWindows(parent, &SetFontProc, reinterpret_cast<LPARAM>(font));
+}
+
 }  // namespace
 
 HFONT SharedFont(const FontDescription& wanted, UINT dpi) { return SharedFontOf(Store(wanted), dpi); }
@@ -152,13 +158,5 @@ void RescaleSharedFonts(HWND window, UINT newDpi) {
   EnumChildWindows(window, &RescaleProc, reinterpret_cast<LPARAM>(&data));
 }
 
-bool CreateDialogFont(CFont* font) {
-  return font->Create(kDialogFont.face, ScaleForDpi(kDialogFont.height, SystemDpi()));
-}
-
-void SetFontOnChildren(HWND parent, HFONT font) {
-  if (!parent || !font) return;
-  EnumChildWindows(parent, &SetFontProc, reinterpret_cast<LPARAM>(font));
-}
 
 }  // namespace vantrel::ui

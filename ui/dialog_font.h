@@ -54,10 +54,5 @@ void SetSharedFont(HWND control, const FontDescription& wanted);
 // a shared font gets the same font at the new DPI, and is redrawn.
 void RescaleSharedFonts(HWND window, UINT newDpi);
 
-// Creates the dialog font, Tahoma with height -11 at the system's DPI, owned by the caller.
-// Prefer ApplyDialogFont, which follows the dialog's own DPI.
-bool CreateDialogFont(CFont* font);
-// Gives the font to every child window of the parent (not redrawn until shown).
-void SetFontOnChildren(HWND parent, HFONT font);
 
 }  // namespace vantrel::ui

@@ -5,6 +5,7 @@
 #include <uxtheme.h>
 
 #include "app/logic/main_messages.h"
+#include "app/win32/summary_sheet.h"
 
 namespace vantrel {
 
@@ -47,6 +48,26 @@ LRESULT ColouredLabel(HDC dc, HWND label, COLORREF colour) {
 
 int ReportMessage(HWND owner, const std::wstring& text, UINT flags) {
   return MessageBoxW(owner, text.c_str(), kAppCaption, flags);
+}
+
+bool CReportPage::OnSetActive() {
+  switch (m_tracker.Shown(m_sheet.Adapter())) {
+    case PageWork::Build:
+    case PageWork::Rebuild:
+      Build();
+      break;
+    case PageWork::Refresh:
+      Refresh();
+      break;
+    case PageWork::None:
+      break;
+  }
+  return true;
+}
+
+TrafficPair CReportPage::Live() const {
+  if (!m_entry) return {};
+  return TrafficPair{static_cast<int64_t>(m_entry->todayDown), static_cast<int64_t>(m_entry->todayUp)};
 }
 
 }  // namespace vantrel

@@ -1,11 +1,16 @@
 #pragma once
-// What the Traffic Reports window's pages share: the export of the page in front (save
-// dialog, file, the success question with the offer to open it) and the coloured labels.
+// What the Traffic Reports window's pages share: following the sheet's adapter, the export of
+// the page in front (save dialog, file, the success question with the offer to open it) and
+// the coloured labels.
 #include <windows.h>
 
 #include <functional>
 
+#include "app/logic/summary_sheet_logic.h"
+#include "engine/adapter_entry.h"
 #include "reports/report_export.h"
+#include "reports/report_tables.h"
+#include "ui/property_sheet.h"
 
 namespace vantrel {
 
@@ -25,5 +30,29 @@ LRESULT ColouredLabel(HDC dc, HWND label, COLORREF colour);
 
 // Shows a message box titled "Vantrel".
 int ReportMessage(HWND owner, const std::wstring& text, UINT flags);
+
+class CSummarySheet;
+
+// A page of the Traffic Reports window. Brought to the front it is built for the sheet's
+// adapter, built again when another adapter was chosen meanwhile (ReportPageTracker), and
+// otherwise refreshed from the live totals.
+class CReportPage : public ui::CPropertyPage {
+ public:
+  CReportPage(HINSTANCE instance, UINT templateId, CSummarySheet& sheet)
+      : CPropertyPage(instance, templateId), m_sheet(sheet) {}
+
+ protected:
+  bool OnSetActive() override;
+  // Reads the log for the adapter the tracker holds and shows it.
+  virtual void Build() = 0;
+  // The current period follows the live totals.
+  virtual void Refresh() = 0;
+  // Today's totals of the entry shown; 0 without one.
+  TrafficPair Live() const;
+
+  CSummarySheet& m_sheet;
+  ReportPageTracker m_tracker;
+  const AdapterEntry* m_entry = nullptr;
+};
 
 }  // namespace vantrel

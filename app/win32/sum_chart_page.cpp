@@ -22,7 +22,7 @@ const wchar_t kPngFilter[] = L"PNG Image (*.png)\0*.png\0";
 }  // namespace
 
 CSumChartPage::CSumChartPage(HINSTANCE instance, CSummarySheet& sheet, ChartRange range)
-    : CPropertyPage(instance, IDD_SUM_CHART), m_sheet(sheet), m_range(range) {}
+    : CReportPage(instance, IDD_SUM_CHART, sheet), m_range(range) {}
 
 BOOL CSumChartPage::OnInitDialog() {
   CheckRadioButton(m_hwnd, IDC_CHART_DAYS, IDC_CHART_MONTHS, kRangeButtons[static_cast<int>(m_range)]);
@@ -33,26 +33,6 @@ BOOL CSumChartPage::OnInitDialog() {
   Build();
   SetTimer(m_hwnd, kReportPageTimer, kReportPageTimerMs, nullptr);
   return TRUE;
-}
-
-bool CSumChartPage::OnSetActive() {
-  switch (m_tracker.Shown(m_sheet.Adapter())) {
-    case PageWork::Build:
-    case PageWork::Rebuild:
-      Build();
-      break;
-    case PageWork::Refresh:
-      RefreshLive();
-      break;
-    case PageWork::None:
-      break;
-  }
-  return true;
-}
-
-TrafficPair CSumChartPage::Live() const {
-  if (!m_entry) return {};
-  return TrafficPair{static_cast<int64_t>(m_entry->todayDown), static_cast<int64_t>(m_entry->todayUp)};
 }
 
 const NotificationRule* CSumChartPage::Rule() const {
@@ -71,7 +51,7 @@ void CSumChartPage::Build() {
   Show();
 }
 
-void CSumChartPage::RefreshLive() {
+void CSumChartPage::Refresh() {
   // Past midnight the bars move on by a day: the engine's totals are the new day's now.
   LocalTime now = SystemClock().Now();
   if (Date{now.year, now.month, now.day} != m_chart.today) {
@@ -129,7 +109,7 @@ bool CSumChartPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   switch (msg) {
     case WM_TIMER:
       if (wp != kReportPageTimer) return false;
-      if (IsActive()) RefreshLive();
+      if (IsActive()) Refresh();
       return true;
     case WM_COMMAND:
       if (HIWORD(wp) != BN_CLICKED) return false;

@@ -8,16 +8,14 @@
 #include <windows.h>
 
 #include "app/logic/summary_sheet_logic.h"
+#include "app/win32/report_page_common.h"
 #include "app/win32/traffic_chart_view.h"
 #include "engine/adapter_entry.h"
 #include "reports/traffic_chart.h"
-#include "ui/property_sheet.h"
 
 namespace vantrel {
 
-class CSummarySheet;
-
-class CSumChartPage : public ui::CPropertyPage {
+class CSumChartPage : public CReportPage {
  public:
   CSumChartPage(HINSTANCE instance, CSummarySheet& sheet, ChartRange range);
 
@@ -26,26 +24,21 @@ class CSumChartPage : public ui::CPropertyPage {
 
  protected:
   BOOL OnInitDialog() override;
-  bool OnSetActive() override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
  private:
   // Reads the log for the adapter the tracker holds and the range chosen.
-  void Build();
-  void RefreshLive();
+  void Build() override;
+  void Refresh() override;
   // The chart and the line under it show m_chart.
   void Show();
   void OnRangeChosen(ChartRange range);
   void Export();
   void ClearHistory();
-  TrafficPair Live() const;
   const NotificationRule* Rule() const;
 
-  CSummarySheet& m_sheet;
   ChartRange m_range;
-  ReportPageTracker m_tracker;
   ChartData m_chart;
-  const AdapterEntry* m_entry = nullptr;
   CTrafficChartView m_view;
 };
 

@@ -43,7 +43,7 @@ class WaitCursor {
 }  // namespace
 
 CSumListPage::CSumListPage(HINSTANCE instance, UINT templateId, ReportKind kind, CSummarySheet& sheet)
-    : CPropertyPage(instance, templateId), m_sheet(sheet), m_kind(kind), m_list(&CompareSortCells) {}
+    : CReportPage(instance, templateId, sheet), m_kind(kind), m_list(&CompareSortCells) {}
 
 CSumDailyPage::CSumDailyPage(HINSTANCE instance, CSummarySheet& sheet)
     : CSumListPage(instance, IDD_SUM_DAILY, ReportKind::Daily, sheet) {}
@@ -82,26 +82,6 @@ BOOL CSumListPage::OnInitDialog() {
   Build();
   SetTimer(m_hwnd, kReportPageTimer, kReportPageTimerMs, nullptr);
   return TRUE;
-}
-
-bool CSumListPage::OnSetActive() {
-  switch (m_tracker.Shown(m_sheet.Adapter())) {
-    case PageWork::Build:
-    case PageWork::Rebuild:
-      Build();
-      break;
-    case PageWork::Refresh:
-      RefreshCurrentRow();
-      break;
-    case PageWork::None:
-      break;
-  }
-  return true;
-}
-
-TrafficPair CSumListPage::Live() const {
-  if (!m_entry) return {};
-  return TrafficPair{static_cast<int64_t>(m_entry->todayDown), static_cast<int64_t>(m_entry->todayUp)};
 }
 
 void CSumListPage::Build() {
@@ -148,7 +128,7 @@ void CSumListPage::FindCurrentRow() {
   }
 }
 
-void CSumListPage::RefreshCurrentRow() {
+void CSumListPage::Refresh() {
   const RowData* data = DataOf(m_list, m_currentRow);
   if (!data || !data->current) FindCurrentRow();
   if (m_currentRow < 0) return;
@@ -201,7 +181,7 @@ bool CSumListPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   switch (msg) {
     case WM_TIMER:
       if (wp != kReportPageTimer) return false;
-      if (IsActive()) RefreshCurrentRow();
+      if (IsActive()) Refresh();
       return true;
     case WM_NOTIFY: {
       const auto* hdr = reinterpret_cast<const NMHDR*>(lp);

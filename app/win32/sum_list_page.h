@@ -7,44 +7,36 @@
 #include <windows.h>
 
 #include "app/logic/summary_sheet_logic.h"
+#include "app/win32/report_page_common.h"
 #include "engine/adapter_entry.h"
 #include "reports/report_tables.h"
-#include "ui/dialog_font.h"
-#include "ui/property_sheet.h"
 #include "ui/sort_list.h"
 
 namespace vantrel {
 
-class CSummarySheet;
-
-class CSumListPage : public ui::CPropertyPage {
+class CSumListPage : public CReportPage {
  public:
   CSumListPage(HINSTANCE instance, UINT templateId, ReportKind kind, CSummarySheet& sheet);
 
  protected:
   BOOL OnInitDialog() override;
-  bool OnSetActive() override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
  private:
   void AddColumns();
   // Reads the log for the adapter the tracker holds and fills the list; the sort in force (or,
   // the first time, the newest row on top) is applied again.
-  void Build();
+  void Build() override;
   void Fill(const ReportTable& table);
-  void RefreshCurrentRow();
+  void Refresh() override;
   void FindCurrentRow();
   void UpdateSelectionLine();
   void Export();
   void ClearHistory();
-  TrafficPair Live() const;
 
-  CSummarySheet& m_sheet;
   ReportKind m_kind;
   ui::CSortListCtrl m_list;
-  ReportPageTracker m_tracker;
   ReportTable m_table;  // the range, the current period and its logged totals; rows live in the list
-  const AdapterEntry* m_entry = nullptr;
   int m_currentRow = -1;
   bool m_filling = false;
   bool m_selectionPending = false;  // a selection line update is posted

@@ -76,7 +76,7 @@ std::wstring UntilTodayText() {
 }  // namespace
 
 CSumSummaryPage::CSumSummaryPage(HINSTANCE instance, CSummarySheet& sheet, int lastDays)
-    : CPropertyPage(instance, IDD_SUM_SUMMARY), m_sheet(sheet), m_lastDays(lastDays) {}
+    : CReportPage(instance, IDD_SUM_SUMMARY, sheet), m_lastDays(lastDays) {}
 
 BOOL CSumSummaryPage::OnInitDialog() {
   // The spin moves its edit's text when its range and position are set: N goes in last.
@@ -93,35 +93,15 @@ BOOL CSumSummaryPage::OnInitDialog() {
   return TRUE;
 }
 
-bool CSumSummaryPage::OnSetActive() {
-  switch (m_tracker.Shown(m_sheet.Adapter())) {
-    case PageWork::Build:
-    case PageWork::Rebuild:
-      Build();
-      break;
-    case PageWork::Refresh:
-      RefreshCells();
-      break;
-    case PageWork::None:
-      break;
-  }
-  return true;
-}
-
-TrafficPair CSumSummaryPage::Live() const {
-  if (!m_entry) return {};
-  return TrafficPair{static_cast<int64_t>(m_entry->todayDown), static_cast<int64_t>(m_entry->todayUp)};
-}
-
 void CSumSummaryPage::Build() {
   HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   m_entry = m_sheet.EntryFor(m_tracker.BuiltFor());
   m_totals = BuildSummary(m_sheet.Context(m_tracker.BuiltFor(), m_lastDays));
   SetCursor(old);
-  RefreshCells();
+  Refresh();
 }
 
-void CSumSummaryPage::RefreshCells() {
+void CSumSummaryPage::Refresh() {
   SummaryCells cells = MakeSummaryCells(m_totals, Live(), m_lastDays, m_sheet.Settings().byteUnits);
   for (int row = 0; row < kSummaryRows; ++row) {
     for (int col = 0; col < 3; ++col) {
@@ -137,7 +117,7 @@ void CSumSummaryPage::RefreshCells() {
 void CSumSummaryPage::OnDaysChanged() {
   m_lastDays = ParseDaysText(ControlText(m_hwnd, IDC_LAST_DAYS));
   RecomputeLastDays(m_sheet.Context(m_tracker.BuiltFor(), m_lastDays), &m_totals);
-  RefreshCells();
+  Refresh();
 }
 
 void CSumSummaryPage::ShowLogPath() { SetDlgItemTextW(m_hwnd, IDC_LOG_PATH, m_sheet.LogPath().c_str()); }
@@ -181,7 +161,7 @@ bool CSumSummaryPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result)
   switch (msg) {
     case WM_TIMER:
       if (wp != kReportPageTimer) return false;
-      if (IsActive()) RefreshCells();
+      if (IsActive()) Refresh();
       return true;
     case WM_COMMAND:
       switch (LOWORD(wp)) {
@@ -214,7 +194,7 @@ bool CSumSummaryPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result)
     case kUmClearHistory:
       m_entry = m_sheet.EntryFor(m_tracker.BuiltFor());
       m_totals = ClearedSummary(m_sheet.Context(m_tracker.BuiltFor(), m_lastDays).today);
-      RefreshCells();
+      Refresh();
       *result = TRUE;
       return true;
     case WM_CTLCOLORSTATIC:

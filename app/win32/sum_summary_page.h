@@ -6,16 +6,13 @@
 #include <windows.h>
 
 #include "app/logic/summary_sheet_logic.h"
+#include "app/win32/report_page_common.h"
 #include "engine/adapter_entry.h"
 #include "reports/report_tables.h"
-#include "ui/dialog_font.h"
-#include "ui/property_sheet.h"
 
 namespace vantrel {
 
-class CSummarySheet;
-
-class CSumSummaryPage : public ui::CPropertyPage {
+class CSumSummaryPage : public CReportPage {
  public:
   CSumSummaryPage(HINSTANCE instance, CSummarySheet& sheet, int lastDays);
 
@@ -24,26 +21,21 @@ class CSumSummaryPage : public ui::CPropertyPage {
 
  protected:
   BOOL OnInitDialog() override;
-  bool OnSetActive() override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
  private:
-  void Build();
+  void Build() override;
   // Sets the cells whose text differs from what they show.
-  void RefreshCells();
+  void Refresh() override;
   void OnDaysChanged();
   void OnChangeLog();
   void OnBackupLog();
   void OnRestoreLog();
   void ShowLogPath();
-  TrafficPair Live() const;
 
-  CSummarySheet& m_sheet;
   int m_lastDays;
-  ReportPageTracker m_tracker;
   SummaryTotals m_totals;
   SummaryCells m_shown;  // what the eighteen cells show
-  const AdapterEntry* m_entry = nullptr;
   bool m_daysReady = false;  // the days edit is filled: its changes count from now on
 };
 

@@ -23,40 +23,22 @@
 #include "settings/notification_rule.h"
 #include "settings/options.h"
 #include "settings/settings_keys.h"
+#include "tests/e2e/service_helpers.h"
 #include "tests/support/fakes.h"
 #include "trafficlog/log_format.h"
 
 namespace vantrel {
 namespace {
 
-constexpr SettingsRoot kMachine = SettingsRoot::LocalMachine;
-
 std::string Env(const char* name) {
   const char* v = std::getenv(name);
   return v ? v : "";
 }
 
-// A path of the Linux side, seen from Wine through the Z: drive.
-std::wstring FromUnix(const std::string& path) {
-  std::wstring p = AsciiToWide(path);
-  for (auto& c : p)
-    if (c == L'/') c = L'\\';
-  return p.size() > 1 && p[1] == L':' ? p : L"Z:" + p;
-}
-
-std::wstring TlsFile(const std::string& name) { return FromUnix(Env("VANTREL_TLS_DIR") + "/" + name); }
+std::wstring TlsFile(const std::string& name) { return WinePathOf(Env("VANTREL_TLS_DIR") + "/" + name); }
 
 uint16_t PortOf(const char* kind) {
   return static_cast<uint16_t>(std::atoi(Env((std::string("VANTREL_TLS_PORT_") + kind).c_str()).c_str()));
-}
-
-template <typename Pred>
-bool WaitFor(Pred pred, int seconds) {
-  for (int i = 0; i < seconds * 10; ++i) {
-    if (pred()) return true;
-    Sleep(100);
-  }
-  return pred();
 }
 
 // What one server recorded of its latest connection, line by line.
@@ -213,49 +195,6 @@ TEST(SecureMail, CertificatesFromAnUntrustedCaOrForAnotherNameAreRefused) {
 
 // --- one real service run ---------------------------------------------------------------
 
-std::wstring BuiltServiceExe() { return FromUnix(VANTREL_SERVICE_EXE); }
-
-// Runs a command line, waits at most 60 seconds, returns its output.
-std::string RunCommand(const std::wstring& commandLine) {
-  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  CreatePipe(&readEnd, &writeEnd, &sa, 0);
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = writeEnd;
-  si.hStdError = writeEnd;
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = commandLine;
-  BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
-  CloseHandle(writeEnd);
-  std::string out;
-  if (ok) {
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-    WaitForSingleObject(pi.hProcess, 60000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  }
-  CloseHandle(readEnd);
-  return out;
-}
-
-DWORD ServiceState() {
-  SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (!scm) return 0;
-  DWORD state = 0;
-  if (SC_HANDLE svc = OpenServiceW(scm, L"VantrelService", SERVICE_QUERY_STATUS)) {
-    SERVICE_STATUS st{};
-    if (QueryServiceStatus(svc, &st)) state = st.dwCurrentState;
-    CloseServiceHandle(svc);
-  }
-  CloseServiceHandle(scm);
-  return state;
-}
-
 // A traffic log whose today already holds more than the alert's threshold.
 std::string LogOverTheThreshold() {
   SYSTEMTIME now;
@@ -277,13 +216,13 @@ std::string LogOverTheThreshold() {
   return bytes;
 }
 
-TEST(SecureMail, TheServiceSendsItsAlertThroughStartTls) {
-  test::TempDir dir;
-  RegistryStore store;
-  std::wstring exe = dir.File(L"VantrelService.exe");
-  ASSERT_TRUE(CopyFileW(BuiltServiceExe().c_str(), exe.c_str(), FALSE)) << WideToAnsi(BuiltServiceExe());
-  RunCommand(L"\"" + exe + L"\" /uninstall");  // a leftover of an earlier run
-  store.DeleteTree(kMachine, L"Software\\Orlix Systems\\Vantrel");
+// The service on a copy of its own, the machine-wide settings emptied before and after.
+using SecureMailService = ServiceEndToEnd;
+
+TEST_F(SecureMailService, SendsItsAlertThroughStartTls) {
+  test::TempDir& dir = m_dir;
+  RegistryStore& store = m_store;
+  const std::wstring& exe = m_exe;
 
   ServiceKeyValues key;
   key.enabled = 1;
@@ -323,8 +262,6 @@ TEST(SecureMail, TheServiceSendsItsAlertThroughStartTls) {
 
   RunCommand(L"net stop VantrelService");
   WaitFor([] { return ServiceState() == SERVICE_STOPPED || ServiceState() == 0; }, 30);
-  RunCommand(L"\"" + exe + L"\" /uninstall");
-  store.DeleteTree(kMachine, L"Software\\Orlix Systems\\Vantrel");
 
   ASSERT_TRUE(sent) << serviceLog();
   EXPECT_NE(serviceLog().find("]: Successfully sent bandwidth usage notification email to ops@example.com."),

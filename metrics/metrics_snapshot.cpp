@@ -27,44 +27,13 @@ std::vector<MetricsEntry> MetricsEntriesOf(const MonitoredList& list) {
     m.kind = e.kind;
     if (e.kind == kKindAdapter) {
       m.logId = e.id;
-      m.id = Utf8FromWide(AnsiToWide(e.id));
+      m.id = WideToUtf8(AnsiToWide(e.id));
     }
-    m.name = Utf8FromWide(e.displayName);
+    m.name = WideToUtf8(e.displayName);
     m.lastSecond = ByteCounts{e.lastSecondDown, e.lastSecondUp};
     m.sinceStart = ByteCounts{e.countedDown, e.countedUp};
     m.today = ByteCounts{e.todayDown, e.todayUp};
     out.push_back(std::move(m));
-  }
-  return out;
-}
-
-std::string Utf8FromWide(const std::wstring& text) {
-  std::u16string units = WideToUtf16(text);
-  std::string out;
-  out.reserve(units.size());
-  for (size_t i = 0; i < units.size(); ++i) {
-    uint32_t c = units[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
   }
   return out;
 }

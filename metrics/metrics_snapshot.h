@@ -77,9 +77,6 @@ struct EntryPeriods {
 // The entries of a monitored list, in list order.
 std::vector<MetricsEntry> MetricsEntriesOf(const MonitoredList& list);
 
-// UTF-8 of UTF-16 text; unpaired surrogates become U+FFFD.
-std::string Utf8FromWide(const std::wstring& text);
-
 // The wall clock as Unix time in milliseconds.
 int64_t UnixMillisecondsNow();
 // Local time minus UTC in whole minutes, from a local time and the same moment as Unix time.

@@ -17,6 +17,8 @@ std::wstring AnsiToWide(const std::string& s);
 // UTF-16 as stored in binary records and registry strings, independent of sizeof(wchar_t).
 std::u16string WideToUtf16(const std::wstring& s);
 std::wstring Utf16ToWide(const std::u16string& s);
+// UTF-8 of the text; unpaired surrogates become U+FFFD.
+std::string WideToUtf8(const std::wstring& s);
 // Little-endian bytes of s, with a terminating NUL when withNul.
 std::vector<uint8_t> EncodeUtf16Le(const std::wstring& s, bool withNul);
 // Decodes little-endian UTF-16 bytes up to the first NUL (an odd last byte is ignored).

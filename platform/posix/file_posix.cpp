@@ -17,28 +17,11 @@ namespace vantrel {
 
 namespace {
 
-std::string Utf8Path(const std::wstring& path) {
-  std::string out;
-  for (wchar_t wc : path) {
-    uint32_t c = static_cast<uint32_t>(wc);
-    if (c == L'\\') c = '/';
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
+// The path as the system takes it: UTF-8, with slashes.
+std::string Utf8Path(std::wstring path) {
+  for (wchar_t& c : path)
+    if (c == L'\\') c = L'/';
+  return WideToUtf8(path);
 }
 
 enum : unsigned { kRead = 1, kWrite = 2 };

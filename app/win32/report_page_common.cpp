@@ -65,6 +65,40 @@ bool CReportPage::OnSetActive() {
   return true;
 }
 
+void CReportPage::StartFollowing() {
+  m_tracker.Created(m_sheet.Adapter());
+  Build();
+  SetTimer(m_hwnd, kReportPageTimer, kReportPageTimerMs, nullptr);
+}
+
+bool CReportPage::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT* result) {
+  switch (msg) {
+    case WM_TIMER:
+      if (wp != kReportPageTimer) return false;
+      if (IsActive()) Refresh();
+      return true;
+    case kUmReportAdapter: {
+      PageWork work = m_tracker.AdapterChosen(m_sheet.Adapter());
+      if (work == PageWork::Build || work == PageWork::Rebuild) Build();
+      return true;
+    }
+    case kUmExportReport:
+      Export();
+      return true;
+    case kUmClearHistory:
+      ClearHistory();
+      *result = TRUE;
+      return true;
+    case WM_DESTROY:
+      KillTimer(m_hwnd, kReportPageTimer);
+      m_tracker.Destroyed();
+      m_entry = nullptr;
+      return false;
+    default:
+      return false;
+  }
+}
+
 TrafficPair CReportPage::Live() const {
   if (!m_entry) return {};
   return TrafficPair{static_cast<int64_t>(m_entry->todayDown), static_cast<int64_t>(m_entry->todayUp)};

@@ -35,7 +35,8 @@ class CSummarySheet;
 
 // A page of the Traffic Reports window. Brought to the front it is built for the sheet's
 // adapter, built again when another adapter was chosen meanwhile (ReportPageTracker), and
-// otherwise refreshed from the live totals.
+// otherwise refreshed from the live totals, once a second while it is in front. The sheet's
+// Export and the clearing of the history reach it as messages.
 class CReportPage : public ui::CPropertyPage {
  public:
   CReportPage(HINSTANCE instance, UINT templateId, CSummarySheet& sheet)
@@ -43,10 +44,20 @@ class CReportPage : public ui::CPropertyPage {
 
  protected:
   bool OnSetActive() override;
+  // The refresh timer, the sheet's adapter, export and clear messages, and the page's end.
+  // A page handles its own messages first and passes the rest here; at WM_DESTROY it frees
+  // what is its own and then passes it on too.
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
+  // The end of OnInitDialog: the page is built for the sheet's adapter and starts following.
+  void StartFollowing();
   // Reads the log for the adapter the tracker holds and shows it.
   virtual void Build() = 0;
   // The current period follows the live totals.
   virtual void Refresh() = 0;
+  // The sheet's Export pressed while this page is in front.
+  virtual void Export() = 0;
+  // The history was cleared: the page shows it empty.
+  virtual void ClearHistory() = 0;
   // Today's totals of the entry shown; 0 without one.
   TrafficPair Live() const;
 

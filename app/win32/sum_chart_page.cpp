@@ -29,9 +29,7 @@ BOOL CSumChartPage::OnInitDialog() {
   const SummarySheetSettings& s = m_sheet.Settings();
   m_view.CreateOver(GetModuleHandleW(nullptr), GetDlgItem(m_hwnd, IDC_CHART_VIEW));
   m_view.SetColours(static_cast<COLORREF>(s.downColor), static_cast<COLORREF>(s.upColor));
-  m_tracker.Created(m_sheet.Adapter());
-  Build();
-  SetTimer(m_hwnd, kReportPageTimer, kReportPageTimerMs, nullptr);
+  StartFollowing();
   return TRUE;
 }
 
@@ -107,10 +105,6 @@ void CSumChartPage::ClearHistory() {
 
 bool CSumChartPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   switch (msg) {
-    case WM_TIMER:
-      if (wp != kReportPageTimer) return false;
-      if (IsActive()) Refresh();
-      return true;
     case WM_COMMAND:
       if (HIWORD(wp) != BN_CLICKED) return false;
       for (int i = 0; i < 3; ++i) {
@@ -119,27 +113,11 @@ bool CSumChartPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
           return true;
         }
       }
-      return false;
-    case kUmReportAdapter: {
-      PageWork work = m_tracker.AdapterChosen(m_sheet.Adapter());
-      if (work == PageWork::Build || work == PageWork::Rebuild) Build();
-      return true;
-    }
-    case kUmExportReport:
-      Export();
-      return true;
-    case kUmClearHistory:
-      ClearHistory();
-      *result = TRUE;
-      return true;
-    case WM_DESTROY:
-      KillTimer(m_hwnd, kReportPageTimer);
-      m_tracker.Destroyed();
-      m_entry = nullptr;
-      return false;
+      break;
     default:
-      return false;
+      break;
   }
+  return CReportPage::OnMessage(msg, wp, lp, result);
 }
 
 }  // namespace vantrel

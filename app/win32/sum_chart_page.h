@@ -33,8 +33,8 @@ class CSumChartPage : public CReportPage {
   // The chart and the line under it show m_chart.
   void Show();
   void OnRangeChosen(ChartRange range);
-  void Export();
-  void ClearHistory();
+  void Export() override;
+  void ClearHistory() override;
   const NotificationRule* Rule() const;
 
   ChartRange m_range;

@@ -78,9 +78,7 @@ BOOL CSumListPage::OnInitDialog() {
     std::wstring label = L"Start day of month is: " + std::to_wstring(s.monthStart);
     SetDlgItemTextW(m_hwnd, IDC_MONTH_START_LABEL, label.c_str());
   }
-  m_tracker.Created(m_sheet.Adapter());
-  Build();
-  SetTimer(m_hwnd, kReportPageTimer, kReportPageTimerMs, nullptr);
+  StartFollowing();
   return TRUE;
 }
 
@@ -179,10 +177,6 @@ void CSumListPage::ClearHistory() {
 
 bool CSumListPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   switch (msg) {
-    case WM_TIMER:
-      if (wp != kReportPageTimer) return false;
-      if (IsActive()) Refresh();
-      return true;
     case WM_NOTIFY: {
       const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
       if (m_list.HandleNotify(hdr, result)) return true;
@@ -200,18 +194,6 @@ bool CSumListPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
     case ui::UM_FIND_CURRENT_ROW:
       FindCurrentRow();
       return true;
-    case kUmReportAdapter: {
-      PageWork work = m_tracker.AdapterChosen(m_sheet.Adapter());
-      if (work == PageWork::Build || work == PageWork::Rebuild) Build();
-      return true;
-    }
-    case kUmExportReport:
-      Export();
-      return true;
-    case kUmClearHistory:
-      ClearHistory();
-      *result = TRUE;
-      return true;
     case WM_CTLCOLORSTATIC: {
       int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp));
       if (id != IDC_SELECTION_LINE && id != IDC_WEEK_START_LABEL && id != IDC_MONTH_START_LABEL) return false;
@@ -219,15 +201,13 @@ bool CSumListPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
       return true;
     }
     case WM_DESTROY:
-      KillTimer(m_hwnd, kReportPageTimer);
       m_list.Detach();
-      m_tracker.Destroyed();
-      m_entry = nullptr;
       m_currentRow = -1;
-      return false;
+      break;
     default:
-      return false;
+      break;
   }
+  return CReportPage::OnMessage(msg, wp, lp, result);
 }
 
 }  // namespace vantrel

@@ -31,8 +31,8 @@ class CSumListPage : public CReportPage {
   void Refresh() override;
   void FindCurrentRow();
   void UpdateSelectionLine();
-  void Export();
-  void ClearHistory();
+  void Export() override;
+  void ClearHistory() override;
 
   ReportKind m_kind;
   ui::CSortListCtrl m_list;

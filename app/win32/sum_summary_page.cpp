@@ -85,9 +85,7 @@ BOOL CSumSummaryPage::OnInitDialog() {
   SendMessageW(spin, UDM_SETPOS32, 0, m_lastDays);
   SetDlgItemTextW(m_hwnd, IDC_LAST_DAYS, std::to_wstring(m_lastDays).c_str());
   SetDlgItemTextW(m_hwnd, IDC_UNTIL_TODAY, UntilTodayText().c_str());
-  m_tracker.Created(m_sheet.Adapter());
-  Build();
-  SetTimer(m_hwnd, kReportPageTimer, kReportPageTimerMs, nullptr);
+  StartFollowing();
   ShowLogPath();
   m_daysReady = true;
   return TRUE;
@@ -159,10 +157,6 @@ void CSumSummaryPage::OnRestoreLog() {
 
 bool CSumSummaryPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   switch (msg) {
-    case WM_TIMER:
-      if (wp != kReportPageTimer) return false;
-      if (IsActive()) Refresh();
-      return true;
     case WM_COMMAND:
       switch (LOWORD(wp)) {
         case IDC_LAST_DAYS:
@@ -180,23 +174,6 @@ bool CSumSummaryPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result)
         default:
           return false;
       }
-    case kUmReportAdapter: {
-      PageWork work = m_tracker.AdapterChosen(m_sheet.Adapter());
-      if (work == PageWork::Build || work == PageWork::Rebuild) Build();
-      return true;
-    }
-    case kUmExportReport:
-      ExportReportWithDialog(m_sheet.Owner(), ReportKind::Summary, [this] {
-        return SummaryDocument(m_shown, m_totals.range, m_sheet.AdapterName(), m_sheet.Settings().dateFormat,
-                               m_lastDays);
-      });
-      return true;
-    case kUmClearHistory:
-      m_entry = m_sheet.EntryFor(m_tracker.BuiltFor());
-      m_totals = ClearedSummary(m_sheet.Context(m_tracker.BuiltFor(), m_lastDays).today);
-      Refresh();
-      *result = TRUE;
-      return true;
     case WM_CTLCOLORSTATIC:
       if (GetDlgCtrlID(reinterpret_cast<HWND>(lp)) != IDC_UNTIL_TODAY) return false;
       *result = ColouredLabel(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), kReportBlue);
@@ -204,13 +181,23 @@ bool CSumSummaryPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result)
     case WM_DESTROY:
       m_daysReady = false;
       m_lastDays = ParseDaysText(ControlText(m_hwnd, IDC_LAST_DAYS));
-      KillTimer(m_hwnd, kReportPageTimer);
-      m_tracker.Destroyed();
-      m_entry = nullptr;
-      return false;
+      break;
     default:
-      return false;
+      break;
   }
+  return CReportPage::OnMessage(msg, wp, lp, result);
+}
+
+void CSumSummaryPage::Export() {
+  ExportReportWithDialog(m_sheet.Owner(), ReportKind::Summary, [this] {
+    return SummaryDocument(m_shown, m_totals.range, m_sheet.AdapterName(), m_sheet.Settings().dateFormat, m_lastDays);
+  });
+}
+
+void CSumSummaryPage::ClearHistory() {
+  m_entry = m_sheet.EntryFor(m_tracker.BuiltFor());
+  m_totals = ClearedSummary(m_sheet.Context(m_tracker.BuiltFor(), m_lastDays).today);
+  Refresh();
 }
 
 }  // namespace vantrel

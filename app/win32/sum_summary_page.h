@@ -27,6 +27,8 @@ class CSumSummaryPage : public CReportPage {
   void Build() override;
   // Sets the cells whose text differs from what they show.
   void Refresh() override;
+  void Export() override;
+  void ClearHistory() override;
   void OnDaysChanged();
   void OnChangeLog();
   void OnBackupLog();

@@ -169,14 +169,8 @@ class DisplayScaling : public ::testing::Test {
     }
     WaitUntil(
         [&] {
-          uint32_t value = 0;
-          if (!ReadDword(kOptionsKey, L"HWND", &value) || value == 0) return false;
-          HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
-          DWORD pid = 0;
-          GetWindowThreadProcessId(h, &pid);
-          if (!IsWindow(h) || pid != s_program->ProcessId() || !IsWindowVisible(h)) return false;
-          s_main = h;
-          return true;
+          s_main = StoredMainWindow(s_program->ProcessId());
+          return s_main != nullptr;
         },
         kStartTimeoutMs);
     return s_main;

@@ -203,6 +203,17 @@ bool WriteBinary(const std::wstring& key, const std::wstring& name, const std::v
   return r == ERROR_SUCCESS;
 }
 
+HWND StoredMainWindow(DWORD processId, bool mustBeVisible) {
+  uint32_t value = 0;
+  if (!ReadDword(L"Software\\Orlix Systems\\Vantrel\\Options", L"HWND", &value) || value == 0) return nullptr;
+  // Stored as 32 bits: widened with its sign, as the program does.
+  HWND h = reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(value)));
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (!IsWindow(h) || pid != processId || (mustBeVisible && !IsWindowVisible(h))) return nullptr;
+  return h;
+}
+
 bool WriteDword(const std::wstring& key, const std::wstring& name, uint32_t value) {
   HKEY k;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) !=

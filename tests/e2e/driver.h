@@ -70,6 +70,9 @@ bool WriteBinary(const std::wstring& key, const std::wstring& name, const std::v
 bool WriteString(const std::wstring& key, const std::wstring& name, const std::wstring& value);
 bool ReadString(const std::wstring& key, const std::wstring& name, std::wstring* value);
 bool DeleteTree(const std::wstring& key);
+// The program's main window as its running copy stores it (Options\HWND), when that is a
+// window of the process (and visible, when asked); else null.
+HWND StoredMainWindow(DWORD processId, bool mustBeVisible = true);
 
 // A whole file's bytes (empty when it cannot be read).
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path);

@@ -67,15 +67,8 @@ class MainWindowTest : public ::testing::Test {
     HWND main = nullptr;
     bool up = WaitUntil(
         [&] {
-          uint32_t value = 0;
-          if (!ReadDword(kOptionsKey, L"HWND", &value) || value == 0) return false;
-          HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
-          DWORD pid = 0;
-          GetWindowThreadProcessId(h, &pid);
-          if (!IsWindow(h) || pid != p.ProcessId()) return false;
-          if (expectVisible && !IsWindowVisible(h)) return false;
-          main = h;
-          return true;
+          main = StoredMainWindow(p.ProcessId(), expectVisible);
+          return main != nullptr;
         },
         kStartTimeoutMs);
     EXPECT_TRUE(up) << "the main window did not come up";

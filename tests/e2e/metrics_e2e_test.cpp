@@ -488,14 +488,8 @@ class InteractiveMetrics : public MetricsEndToEnd {
     EXPECT_TRUE(program.Start(g_programPath));
     e2e::WaitUntil(
         [&] {
-          uint32_t value = 0;
-          if (!e2e::ReadDword(kOptionsKey, L"HWND", &value) || value == 0) return false;
-          HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
-          DWORD pid = 0;
-          GetWindowThreadProcessId(h, &pid);
-          if (!IsWindow(h) || pid != program.ProcessId() || !IsWindowVisible(h)) return false;
-          main = h;
-          return true;
+          main = e2e::StoredMainWindow(program.ProcessId());
+          return main != nullptr;
         },
         30000);
     return main;

@@ -125,14 +125,8 @@ class NotifyTest : public ::testing::Test {
     EXPECT_TRUE(program.Start(g_programPath, L"C:\\")) << "cannot start the program";
     WaitUntil(
         [&] {
-          uint32_t value = 0;
-          if (!ReadDword(kOptionsKey, L"HWND", &value) || value == 0) return false;
-          HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
-          DWORD pid = 0;
-          GetWindowThreadProcessId(h, &pid);
-          if (!IsWindow(h) || pid != program.ProcessId() || !IsWindowVisible(h)) return false;
-          m_main = h;
-          return true;
+          m_main = StoredMainWindow(program.ProcessId());
+          return m_main != nullptr;
         },
         kStartTimeoutMs);
     return m_main;

@@ -97,14 +97,8 @@ class OptionsTest : public ::testing::Test {
     EXPECT_TRUE(program.Start(g_programPath)) << "cannot start the program";
     WaitUntil(
         [&] {
-          uint32_t value = 0;
-          if (!ReadDword(kOptionsKey, L"HWND", &value) || value == 0) return false;
-          HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
-          DWORD pid = 0;
-          GetWindowThreadProcessId(h, &pid);
-          if (!IsWindow(h) || pid != program.ProcessId() || !IsWindowVisible(h)) return false;
-          main = h;
-          return true;
+          main = StoredMainWindow(program.ProcessId());
+          return main != nullptr;
         },
         kStartTimeoutMs);
     EXPECT_NE(main, nullptr) << "the main window did not come up";

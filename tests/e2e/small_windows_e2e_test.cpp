@@ -84,14 +84,7 @@ class SmallWindowsTest : public ::testing::Test {
   }
 
   HWND MainWindow() { return MainWindowOf(program); }
-  HWND MainWindowOf(Program& p) {
-    uint32_t value = 0;
-    if (!ReadDword(kOptionsKey, L"HWND", &value) || value == 0) return nullptr;
-    HWND h = reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(value)));
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    return IsWindow(h) && pid == p.ProcessId() ? h : nullptr;
-  }
+  HWND MainWindowOf(Program& p) { return StoredMainWindow(p.ProcessId(), false); }
 
   HWND Start() { return Start(program); }
   HWND Start(Program& p) {

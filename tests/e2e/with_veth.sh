@@ -8,6 +8,14 @@ set -euo pipefail
 # use port 25), so runs from other checkouts wait here for their turn.
 exec 9>/tmp/vantrel-e2e-veth.lock
 flock 9
+# Holding the lock, any pair still here was left by a run that was killed before its clean-up:
+# its near end holds the same address and would take the traffic meant for ours.
+for old_ns in $(ip netns list 2>/dev/null | awk '$1 ~ /^vantrel-e2e-/ {print $1}'); do
+  ip netns del "$old_ns" >/dev/null 2>&1 || true
+done
+for old_link in $(ip -o addr show to 10.213.77.1/32 2>/dev/null | awk '{sub(/@.*/, "", $2); print $2}'); do
+  ip link del "$old_link" >/dev/null 2>&1 || true
+done
 ns=vantrel-e2e-$$
 near=vte$$a
 far=vte$$b
@@ -16,6 +24,8 @@ cleanup() {
   ip netns del "$ns" >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
 if ! ip netns add "$ns" || ! ip link add "$near" type veth peer name "$far" || ! ip link set "$far" netns "$ns"; then
   echo "with_veth.sh: cannot create a network namespace and a veth pair (root and iproute2 are needed)" >&2
   exit 1

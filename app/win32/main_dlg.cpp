@@ -20,6 +20,7 @@
 #include "platform/text.h"
 #include "reports/rates_recorder.h"
 #include "ui/dpi.h"
+#include "ui/file_dialog.h"
 
 namespace vantrel {
 
@@ -451,19 +452,14 @@ class LogFailureDialogue : public ILogFailureDialogue {
     MessageBoxW(m_owner, text.c_str(), kAppCaption, MB_OK | MB_ICONINFORMATION);
   }
   bool ChooseLogFile(std::wstring* path) override {
-    wchar_t file[MAX_PATH] = {};
     // "Log File (*.log)" with the pattern "*.log", each ended by a NUL, the list by two.
     std::wstring filter = std::wstring(kLogFileFilter) + L'\0' + kLogFilePattern + L'\0' + L'\0';
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = m_owner;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = L"log";
-    ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetSaveFileNameW(&ofn)) return false;
-    *path = file;
+    ui::FileDialogRequest ask;
+    ask.owner = m_owner;
+    ask.filter = filter.c_str();
+    ask.defaultExtension = L"log";
+    if (!ui::AskSaveFile(ask)) return false;
+    *path = ask.file;
     return true;
   }
   void UseLogPath(const std::wstring& path) override { m_log.ChangeLogPath(path); }

@@ -10,6 +10,7 @@
 #include "app/res/notify_ids.h"
 #include "app/win32/email_settings_dlg.h"
 #include "notify/beeper.h"
+#include "ui/file_dialog.h"
 
 namespace vantrel {
 
@@ -60,17 +61,13 @@ bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == B
 
 // The open-file dialogue; `filter` is a double-NUL-ended list. False when cancelled.
 bool ChooseFile(HWND owner, const wchar_t* filter, const std::wstring& folder, std::wstring* path) {
-  wchar_t file[MAX_PATH] = {};
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = filter;
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-  if (!GetOpenFileNameW(&ofn)) return false;
-  *path = file;
+  ui::FileDialogRequest ask;
+  ask.owner = owner;
+  ask.filter = filter;
+  ask.folder = folder.empty() ? nullptr : folder.c_str();
+  ask.flags = OFN_FILEMUSTEXIST;
+  if (!ui::AskOpenFile(ask)) return false;
+  *path = ask.file;
   return true;
 }
 

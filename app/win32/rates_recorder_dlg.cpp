@@ -11,6 +11,7 @@
 #include "app/logic/main_messages.h"
 #include "app/res/rates_recorder_ids.h"
 #include "reports/report_sort.h"
+#include "ui/file_dialog.h"
 
 namespace vantrel {
 
@@ -136,20 +137,16 @@ void CRatesRecorderDlg::OnBrowse() {
   if (row < 0) return;
   std::wstring name = m_model.Name(static_cast<size_t>(row));
   std::wstring file = ControlText(m_hwnd, IDC_RECORD_FILE);
-  std::vector<wchar_t> buffer(kFileChars, L'\0');
-  file.copy(buffer.data(), std::min<size_t>(file.size(), buffer.size() - 1));
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = m_hwnd;
-  ofn.lpstrFilter = kRecordFileFilter;
-  ofn.nFilterIndex = static_cast<DWORD>(g_lastRecordFilter);
-  ofn.lpstrFile = buffer.data();
-  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-  ofn.lpstrTitle = name.c_str();
-  ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
-  if (!GetSaveFileNameW(&ofn)) return;
-  g_lastRecordFilter = ofn.nFilterIndex == 2 ? 2 : 1;
-  std::wstring chosen = RecordFileWithExtension(buffer.data(), g_lastRecordFilter);
+  ui::FileDialogRequest ask;
+  ask.owner = m_hwnd;
+  ask.filter = kRecordFileFilter;
+  ask.filterIndex = static_cast<DWORD>(g_lastRecordFilter);
+  ask.title = name.c_str();
+  ask.file = file;
+  ask.capacity = kFileChars;
+  if (!ui::AskSaveFile(ask)) return;
+  g_lastRecordFilter = ask.filterIndex == 2 ? 2 : 1;
+  std::wstring chosen = RecordFileWithExtension(ask.file, g_lastRecordFilter);
   // Through the edit, as if typed: the row takes it with the edit's change.
   SetDlgItemTextW(m_hwnd, IDC_RECORD_FILE, chosen.c_str());
 }

@@ -10,6 +10,7 @@
 
 #include "app/logic/main_messages.h"
 #include "app/logic/service_page_logic.h"
+#include "ui/file_dialog.h"
 
 namespace vantrel {
 
@@ -59,19 +60,14 @@ BOOL CReportJobDlg::OnInitDialog() {
 }
 
 void CReportJobDlg::OnBrowse() {
-  std::wstring file = ItemText(m_hwnd, IDC_JOB_FILE);
-  std::vector<wchar_t> buffer(kFileChars, L'\0');
-  file.copy(buffer.data(), std::min<size_t>(file.size(), buffer.size() - 1));
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = m_hwnd;
-  ofn.lpstrFilter = kReportFileFilter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = buffer.data();
-  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-  ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_EXPLORER;
-  if (!GetSaveFileNameW(&ofn)) return;
-  SetDlgItemTextW(m_hwnd, IDC_JOB_FILE, buffer.data());
+  ui::FileDialogRequest ask;
+  ask.owner = m_hwnd;
+  ask.filter = kReportFileFilter;
+  ask.file = ItemText(m_hwnd, IDC_JOB_FILE);
+  ask.flags = OFN_OVERWRITEPROMPT;
+  ask.capacity = kFileChars;
+  if (!ui::AskSaveFile(ask)) return;
+  SetDlgItemTextW(m_hwnd, IDC_JOB_FILE, ask.file.c_str());
 }
 
 void CReportJobDlg::OnOk() {

@@ -6,29 +6,30 @@
 
 #include "app/logic/main_messages.h"
 #include "app/win32/summary_sheet.h"
+#include "ui/file_dialog.h"
 
 namespace vantrel {
 
 void ExportReportWithDialog(HWND owner, ReportKind kind, const std::function<ReportDocument()>& document) {
-  wchar_t name[MAX_PATH] = {};
   std::wstring title = ExportDialogTitle(kind);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = kExportFilter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = name;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.lpstrTitle = title.c_str();
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
-  if (!GetSaveFileNameW(&ofn)) return;
-  int filter = static_cast<int>(ofn.nFilterIndex);
-  std::wstring path = ApplyExportExtension(name, filter);
-  if (!ExportReportFile(SystemFileSystem(), path, ExportFormatOfFilter(filter), document())) {
+  ui::FileDialogRequest ask;
+  ask.owner = owner;
+  ask.filter = kExportFilter;
+  ask.title = title.c_str();
+  ask.flags = OFN_OVERWRITEPROMPT;
+  if (!ui::AskSaveFile(ask)) return;
+  int filter = static_cast<int>(ask.filterIndex);
+  std::wstring path = ApplyExportExtension(ask.file, filter);
+  bool written = ExportReportFile(SystemFileSystem(), path, ExportFormatOfFilter(filter), document());
+  EndExport(owner, written, path, ExportSuccessQuestion(kind, path));
+}
+
+void EndExport(HWND owner, bool written, const std::wstring& path, const std::wstring& question) {
+  if (!written) {
     ReportMessage(owner, CreateFileFailedMessage(path), MB_OK | MB_ICONWARNING);
     return;
   }
-  if (ReportMessage(owner, ExportSuccessQuestion(kind, path), MB_YESNO | MB_ICONQUESTION) == IDYES)
+  if (ReportMessage(owner, question, MB_YESNO | MB_ICONQUESTION) == IDYES)
     ShellExecuteW(owner, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

@@ -23,6 +23,9 @@ constexpr COLORREF kReportBlue = RGB(0, 0, 238);
 // and asks whether to open the file (Yes opens it with the shell). Cancelling does nothing; a
 // file that cannot be created is reported.
 void ExportReportWithDialog(HWND owner, ReportKind kind, const std::function<ReportDocument()>& document);
+// The end of an export: a file that could not be written is reported; otherwise `question`
+// is asked, and Yes opens the file with the shell.
+void EndExport(HWND owner, bool written, const std::wstring& path, const std::wstring& question);
 
 // WM_CTLCOLORSTATIC for a label drawn in `colour` on its page's background (the themed tab
 // body where the sheet draws one, the dialog colour otherwise).

@@ -2,13 +2,13 @@
 #include "app/win32/sum_chart_page.h"
 
 #include <commdlg.h>
-#include <shellapi.h>
 
 #include "app/logic/chart_layout.h"
 #include "app/res/reports_ids.h"
 #include "app/win32/report_page_common.h"
 #include "app/win32/summary_sheet.h"
 #include "platform/clock.h"
+#include "ui/file_dialog.h"
 
 namespace vantrel {
 
@@ -75,25 +75,14 @@ void CSumChartPage::OnRangeChosen(ChartRange range) {
 }
 
 void CSumChartPage::Export() {
-  HWND owner = m_sheet.Owner();
-  wchar_t name[MAX_PATH] = {};
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = kPngFilter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = name;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.lpstrTitle = kChartExportTitle;
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
-  if (!GetSaveFileNameW(&ofn)) return;
-  std::wstring path = ChartExportPath(name);
-  if (!m_view.SaveAsPng(path)) {
-    ReportMessage(owner, CreateFileFailedMessage(path), MB_OK | MB_ICONWARNING);
-    return;
-  }
-  if (ReportMessage(owner, ChartExportQuestion(path), MB_YESNO | MB_ICONQUESTION) == IDYES)
-    ShellExecuteW(owner, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ui::FileDialogRequest ask;
+  ask.owner = m_sheet.Owner();
+  ask.filter = kPngFilter;
+  ask.title = kChartExportTitle;
+  ask.flags = OFN_OVERWRITEPROMPT;
+  if (!ui::AskSaveFile(ask)) return;
+  std::wstring path = ChartExportPath(ask.file);
+  EndExport(ask.owner, m_view.SaveAsPng(path), path, ChartExportQuestion(path));
 }
 
 void CSumChartPage::ClearHistory() {

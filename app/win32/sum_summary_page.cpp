@@ -11,6 +11,7 @@
 #include "app/res/reports_ids.h"
 #include "app/win32/report_page_common.h"
 #include "app/win32/summary_sheet.h"
+#include "ui/file_dialog.h"
 
 namespace vantrel {
 
@@ -43,20 +44,14 @@ std::wstring ControlText(HWND dialog, int id) {
 
 // A log file from a save or open dialog; false when cancelled.
 bool ChooseLogFile(HWND owner, const wchar_t* title, DWORD flags, bool open, std::wstring* path) {
-  wchar_t name[MAX_PATH] = {};
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = kLogFilter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = name;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.lpstrTitle = title;
-  ofn.lpstrDefExt = L"log";
-  ofn.Flags = flags | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
-  BOOL chosen = open ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
-  if (!chosen) return false;
-  *path = name;
+  ui::FileDialogRequest ask;
+  ask.owner = owner;
+  ask.filter = kLogFilter;
+  ask.title = title;
+  ask.defaultExtension = L"log";
+  ask.flags = flags;
+  if (!(open ? ui::AskOpenFile(ask) : ui::AskSaveFile(ask))) return false;
+  *path = ask.file;
   return true;
 }
 

@@ -293,6 +293,20 @@ std::string RenderExposition(const MetricsSnapshot& s, const std::vector<EntryPe
   return std::move(x.Text());
 }
 
+namespace {
+
+// Which entry an object speaks of: the same three keys in the entries and in the quota.
+void WriteEntryIdentity(JsonWriter& j, const MetricsEntry& e) {
+  j.Key("kind");
+  j.String(KindLabel(e.kind));
+  j.Key("adapter");
+  j.String(e.name);
+  j.Key("id");
+  j.String(e.id);
+}
+
+}  // namespace
+
 std::string RenderStatusJson(const MetricsSnapshot& s, const std::vector<EntryPeriods>& periods) {
   JsonWriter j;
   j.Text().reserve(256 + s.entries.size() * 600);
@@ -318,12 +332,7 @@ std::string RenderStatusJson(const MetricsSnapshot& s, const std::vector<EntryPe
     const MetricsEntry& e = s.entries[i];
     EntryPeriods p = i < periods.size() ? periods[i] : EntryPeriods{};
     j.BeginObject();
-    j.Key("kind");
-    j.String(KindLabel(e.kind));
-    j.Key("adapter");
-    j.String(e.name);
-    j.Key("id");
-    j.String(e.id);
+    WriteEntryIdentity(j, e);
     j.Pair("rates", e.lastSecond);
     j.Pair("today", e.today);
     j.Pair("week", p.week);
@@ -350,12 +359,7 @@ std::string RenderStatusJson(const MetricsSnapshot& s, const std::vector<EntryPe
     const MetricsQuota& q = *s.quota;
     const MetricsEntry& e = s.entries[q.entry];
     j.BeginObject();
-    j.Key("kind");
-    j.String(KindLabel(e.kind));
-    j.Key("adapter");
-    j.String(e.name);
-    j.Key("id");
-    j.String(e.id);
+    WriteEntryIdentity(j, e);
     j.Key("direction");
     j.String(DirectionLabel(q.direction));
     j.Key("period");

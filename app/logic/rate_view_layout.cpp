@@ -355,22 +355,21 @@ int32_t Rescaled(int32_t length, unsigned from, unsigned to) {
   return static_cast<int32_t>(std::clamp<int64_t>(r, INT32_MIN + 1, INT32_MAX));
 }
 
-}  // namespace
-
-LogFontRecord FontForDpi(const LogFontRecord& f, unsigned dpi) {
+LogFontRecord RescaledFont(const LogFontRecord& f, unsigned from, unsigned to) {
   LogFontRecord out = f;
-  if (dpi == 0) dpi = kDefaultDpi;
-  out.height = Rescaled(f.height, kDefaultDpi, dpi);
-  out.width = Rescaled(f.width, kDefaultDpi, dpi);
+  out.height = Rescaled(f.height, from, to);
+  out.width = Rescaled(f.width, from, to);
   return out;
 }
 
+}  // namespace
+
+LogFontRecord FontForDpi(const LogFontRecord& f, unsigned dpi) {
+  return RescaledFont(f, kDefaultDpi, dpi == 0 ? kDefaultDpi : dpi);
+}
+
 LogFontRecord FontFromDpi(const LogFontRecord& f, unsigned dpi) {
-  LogFontRecord out = f;
-  if (dpi == 0) dpi = kDefaultDpi;
-  out.height = Rescaled(f.height, dpi, kDefaultDpi);
-  out.width = Rescaled(f.width, dpi, kDefaultDpi);
-  return out;
+  return RescaledFont(f, dpi == 0 ? kDefaultDpi : dpi, kDefaultDpi);
 }
 
 bool IsMissingFont(const LogFontRecord& f) { return f == LogFontRecord{}; }

@@ -17,10 +17,14 @@
 #include <vector>
 
 #include "engine/adapter_entry.h"
+#include "platform/clock.h"
+#include "platform/text.h"
 #include "settings/notification_rule.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/driver_controls.h"
 #include "tests/e2e/text_fit.h"
+#include "tests/support/fakes.h"
+#include "tests/unit/trafficlog/log_test_util.h"
 #include "trafficlog/log_format.h"
 
 namespace vantrel::e2e {
@@ -50,40 +54,10 @@ std::wstring Artifact(const wchar_t* name) {
   return g_artifactDir + file;
 }
 
-std::string Utf8(const std::wstring& text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
-  CloseHandle(f);
-  return ok;
-}
-
 // A log with today's traffic through All Connections, so reports and the alert have numbers.
 std::string TodaysLog() {
-  std::string bytes(kLogHeaderSize, '\0');
-  WriteLogHeader(reinterpret_cast<uint8_t*>(bytes.data()));
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  TrafficLogRecord r;
-  r.year = now.wYear;
-  r.month = now.wMonth;
-  r.day = now.wDay;
-  r.dayOfWeek = now.wDayOfWeek;
-  r.kind = kKindAllConnections;
-  r.down = 5123456789ull;
-  r.up = 312345678ull;
-  uint8_t b[kLogRecordSize];
-  SerializeLogRecord(r, b);
-  bytes.append(reinterpret_cast<const char*>(b), sizeof b);
-  return bytes;
+  return test::HeaderBytes() +
+         test::RecordBytes(SystemClock().Now(), kKindAllConnections, "", 5123456789ull, 312345678ull);
 }
 
 // What the 96-DPI run measured, for the runs at other scales.
@@ -98,7 +72,7 @@ bool SaveMeasures(const Measures& m) {
   char line[160];
   std::snprintf(line, sizeof line, "%d %d %d %d %d %d %d\n", m.clientWidth, m.clientHeight, m.windowWidth,
                 m.windowHeight, m.rateTextHeight, m.menuWidth, m.menuHeight);
-  return WriteBytes(MeasuresPath(), line);
+  return test::WriteFileBytes(MeasuresPath(), line);
 }
 
 bool LoadMeasures(Measures* m) {
@@ -149,7 +123,7 @@ class DisplayScaling : public ::testing::Test {
     // Opaque, so screenshots hold the colours as drawn.
     ASSERT_TRUE(WriteDword(kOptionsKey, L"SemiTransparent", 0));
     s_logPath = g_workDir + L"\\TrafficHistory.log";
-    ASSERT_TRUE(WriteBytes(s_logPath, TodaysLog()));
+    ASSERT_TRUE(test::WriteFileBytes(s_logPath, TodaysLog()));
     ASSERT_TRUE(WriteString(kOptionsKey, L"TrafficLogFile", s_logPath));
   }
   static void TearDownTestSuite() {
@@ -193,7 +167,7 @@ class DisplayScaling : public ::testing::Test {
     std::vector<std::wstring> overflows;
     int measured = s_probe.Measure(kEffectTimeoutMs, &overflows);
     EXPECT_GE(measured, atLeast) << what << ": too few texts measured";
-    for (const std::wstring& line : overflows) ADD_FAILURE() << what << " at " << g_dpi << " DPI: " << Utf8(line);
+    for (const std::wstring& line : overflows) ADD_FAILURE() << what << " at " << g_dpi << " DPI: " << WideToUtf8(line);
   }
 
   // A screenshot once the window has painted (it is captured again until its pixels settle).

@@ -23,13 +23,13 @@
 #include <vector>
 
 #include "engine/adapter_entry.h"
-#include "platform/win32/ip_helper.h"
 #include "platform/win32/service_control.h"
 #include "settings/options.h"
 #include "settings/settings_keys.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/driver_controls.h"
 #include "tests/e2e/service_helpers.h"
+#include "tests/e2e/host_adapter.h"
 #include "trafficlog/log_format.h"
 
 namespace vantrel {
@@ -254,16 +254,8 @@ int SecondOfDay() {
 
 TEST_F(MetricsEndToEnd, TheServiceIsScrapedExactlyToItsLogAndHostileClientsCannotHurtIt) {
   if (env.nearAddress.empty() || !env.echoPort) GTEST_SKIP() << "run through tests/e2e/with_veth.sh";
-  IpHelperSource live;
-  ASSERT_TRUE(live.Load());
-  std::string id;
-  ASSERT_TRUE(WaitFor([&] {
-    std::vector<LiveAdapter> adapters;
-    live.GetAdapters(&adapters);
-    for (const auto& a : adapters)
-      if (a.ipAddress == env.nearAddress) id = AdapterIdentifier(a);
-    return !id.empty();
-  }, 20)) << "no adapter with address " << env.nearAddress;
+  std::string id = AdapterIdWithAddress(env.nearAddress, 20000);
+  ASSERT_FALSE(id.empty()) << "no adapter with address " << env.nearAddress;
 
   // The service mode with the endpoint open to every address but allowing this computer's
   // own address alone, and All Connections recording its seconds.

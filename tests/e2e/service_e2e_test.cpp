@@ -22,6 +22,7 @@
 #include "settings/settings_keys.h"
 #include "tests/support/fakes.h"
 #include "tests/e2e/service_helpers.h"
+#include "tests/e2e/host_adapter.h"
 #include "tests/unit/notify/fake_smtp_server.h"
 #include "notify/email_settings.h"
 #include "settings/notification_rule.h"
@@ -151,16 +152,8 @@ TEST_F(ServiceEndToEnd, CountsTrafficThroughAHostAdapter) {
   const char* nearIp = std::getenv("VANTREL_E2E_NEAR");
   const char* peerIp = std::getenv("VANTREL_E2E_PEER");
   if (!nearIp || !peerIp) GTEST_SKIP() << "run through tests/e2e/with_veth.sh";
-  IpHelperSource live;
-  ASSERT_TRUE(live.Load());
-  std::string id;
-  ASSERT_TRUE(WaitFor([&] {
-    std::vector<LiveAdapter> adapters;
-    live.GetAdapters(&adapters);
-    for (const auto& a : adapters)
-      if (a.ipAddress == nearIp) id = AdapterIdentifier(a);
-    return !id.empty();
-  }, 20)) << "no adapter with address " << nearIp;
+  std::string id = AdapterIdWithAddress(nearIp, 20000);
+  ASSERT_FALSE(id.empty()) << "no adapter with address " << nearIp;
 
   ServiceKeyValues key;
   key.enabled = 1;

@@ -20,12 +20,12 @@
 #include "engine/adapter_entry.h"
 #include "platform/clock.h"
 #include "platform/text.h"
-#include "platform/win32/ip_helper.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/service_control.h"
 #include "settings/options.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/driver_controls.h"
+#include "tests/e2e/host_adapter.h"
 #include "trafficlog/log_format.h"
 
 namespace vantrel::e2e {
@@ -481,18 +481,8 @@ class ServiceModeTrafficTest : public ServiceModeTest {
     if (!m_near || !m_peer) GTEST_SKIP() << "run through tests/e2e/with_veth.sh";
     WSADATA wsa;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 0), &wsa), 0);
-    IpHelperSource live;
-    ASSERT_TRUE(live.Load());
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-          std::vector<LiveAdapter> adapters;
-          live.GetAdapters(&adapters);
-          for (const auto& a : adapters)
-            if (a.ipAddress == m_near) m_adapterId = AdapterIdentifier(a);
-          return !m_adapterId.empty();
-        },
-        kEffectTimeoutMs))
-        << "no adapter with address " << m_near;
+    m_adapterId = AdapterIdWithAddress(m_near, kEffectTimeoutMs);
+    ASSERT_FALSE(m_adapterId.empty()) << "no adapter with address " << m_near;
     ServiceModeTest::SetUp();
     ModeOnInBothHives();
   }

@@ -18,9 +18,9 @@
 #include "engine/adapter_entry.h"
 #include "engine/formatters.h"
 #include "platform/text.h"
-#include "platform/win32/ip_helper.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/driver_controls.h"
+#include "tests/e2e/host_adapter.h"
 
 namespace vantrel::e2e {
 namespace {
@@ -279,19 +279,8 @@ TEST_F(SmallWindowsTest, StopwatchMeasuresTrafficThroughAHostAdapter) {
   const char* nearIp = std::getenv("VANTREL_E2E_NEAR");
   const char* peerIp = std::getenv("VANTREL_E2E_PEER");
   if (!nearIp || !peerIp) GTEST_SKIP() << "run through tests/e2e/with_veth.sh";
-  IpHelperSource live;
-  ASSERT_TRUE(live.Load());
-  std::string id;
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        std::vector<LiveAdapter> adapters;
-        live.GetAdapters(&adapters);
-        for (const auto& a : adapters)
-          if (a.ipAddress == nearIp) id = AdapterIdentifier(a);
-        return !id.empty();
-      },
-      kEffectTimeoutMs))
-      << "no adapter with address " << nearIp;
+  std::string id = AdapterIdWithAddress(nearIp, kEffectTimeoutMs);
+  ASSERT_FALSE(id.empty()) << "no adapter with address " << nearIp;
 
   // The veth adapter, known from an earlier run: the only graph, recorded every second.
   const std::wstring wid(id.begin(), id.end());

@@ -1,8 +1,9 @@
 // A DLL the display-scaling test loads into the running OrlixVantrel (tests/e2e/text_fit.h):
 // a control's font is the program's own GDI object, which no other process can measure with,
 // so the measuring happens inside the program. On every "go" event it measures the text of
-// each visible static and button of the program's visible dialogs with the control's own font
-// and writes what does not fit to a file beside this DLL, then sets the "done" event.
+// each visible static and button of the program's visible dialogs with the control's own font,
+// on the dialog's own thread, and writes what does not fit to a file beside this DLL, then
+// sets the "done" event.
 #include <windows.h>
 
 #include <string>
@@ -147,12 +148,28 @@ BOOL CALLBACK ChildProc(HWND child, LPARAM data) {
   return TRUE;
 }
 
+HINSTANCE g_instance;
+UINT g_measureMessage;
+
+// Runs on the dialog's own thread: its controls are measured there, as the program paints
+// them, and never while that thread is drawing or changing them.
+LRESULT CALLBACK OnDialogThread(int code, WPARAM wp, LPARAM lp) {
+  const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lp);
+  if (code == HC_ACTION && sent && sent->message == g_measureMessage)
+    EnumChildWindows(sent->hwnd, &ChildProc, sent->lParam);
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
 BOOL CALLBACK TopProc(HWND top, LPARAM data) {
   auto* walk = reinterpret_cast<Walk*>(data);
   DWORD pid = 0;
-  GetWindowThreadProcessId(top, &pid);
-  if (pid == walk->pid && IsWindowVisible(top) && ClassOf(top) == L"#32770")
-    EnumChildWindows(top, &ChildProc, data);
+  const DWORD thread = GetWindowThreadProcessId(top, &pid);
+  if (pid != walk->pid || !IsWindowVisible(top) || ClassOf(top) != L"#32770") return TRUE;
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &OnDialogThread, g_instance, thread);
+  if (!hook) return TRUE;  // not measured: the test sees too few texts
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(top, g_measureMessage, 0, data, SMTO_NORMAL, 10000, &ignored);
+  UnhookWindowsHookEx(hook);
   return TRUE;
 }
 
@@ -180,6 +197,7 @@ DWORD WINAPI MeasureLoop(void*) {
   wsprintfW(name, L"Local\\VantrelTextFitDone-%lu", pid);
   HANDLE done = OpenEventW(EVENT_MODIFY_STATE, FALSE, name);
   if (!go || !done) return 1;
+  g_measureMessage = RegisterWindowMessageW(L"VantrelTextFitMeasure");
   // Runs until the program ends; each "go" is one measuring pass.
   while (WaitForSingleObject(go, INFINITE) == WAIT_OBJECT_0) {
     Walk walk{pid, {}};
@@ -194,6 +212,7 @@ DWORD WINAPI MeasureLoop(void*) {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
   if (reason != DLL_PROCESS_ATTACH) return TRUE;
+  g_instance = instance;
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(instance, path, MAX_PATH);
   wchar_t suffix[32];
